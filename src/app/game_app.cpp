@@ -1,0 +1,111 @@
+#include "app/game_app.h"
+
+#include <chrono>
+#include <thread>
+
+#include "game/key_decoder.h"
+#include "term/console.h"
+#include "term/terminal_mode.h"
+
+namespace {
+
+constexpr auto kPassSleep = std::chrono::milliseconds(2);
+
+int64_t steadyNowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+void GameApp::run() {
+    console::watchProcessEvents();
+    TerminalMode::enter();
+    TerminalMode::Guard restoreOnExit;
+
+    pollTerminalSize();
+    render();  // the first frame is drawn whatever the poll found
+
+    TickSchedule schedule;
+    schedule.start(steadyNowNs());
+    while (!quitRequested) {
+        runPass(schedule, steadyNowNs());
+        std::this_thread::sleep_for(kPassSleep);
+        if (console::takeStopRequest()) suspend(schedule);
+    }
+}
+
+void GameApp::runPass(TickSchedule& schedule, int64_t nowNs) {
+    // An interrupt, termination or hang-up ends the game the way Q does.
+    if (console::quitEventSeen()) quitRequested = true;
+
+    // Keys: bytes still pending behind a quit key are decoded in this pass too.
+    while (console::keyPending()) {
+        const int c = console::readKey();
+        if (static_cast<uint32_t>(c) > 255) break;  // end of input or an error
+        handleKey(static_cast<uint8_t>(c));
+    }
+
+    const bool sizeChanged = pollTerminalSize();
+
+    schedule.advanceTo(nowNs);
+    bool ticked = false;
+    while (schedule.takeTick()) {
+        if (!paused) game.step();
+        ticked = true;  // a paused tick still redraws
+    }
+
+    if (sizeChanged || ticked) render();
+}
+
+bool GameApp::pollTerminalSize() {
+    const console::WindowSize size = console::windowSize();
+    int32_t cells = size.cols / 2;  // an odd last column is not used
+    int32_t rows = size.rows;
+    if (cells < 1) cells = 0;
+    if (rows < 1) rows = 0;
+    if (cells == termCols && rows == termRows) return false;
+
+    termCols = cells;
+    termRows = rows;
+    const int32_t boardHeight = rows >= 2 ? rows - 1 : 0;  // one status row on top
+    if (!started) {
+        game.reset(cells, boardHeight);
+        started = true;
+    } else {
+        game.resize(cells, boardHeight);
+    }
+    paused = termCols < kMinPlayableCells || termRows < kMinPlayableCells;
+    fullRedraw = true;
+    return true;
+}
+
+void GameApp::handleKey(uint8_t key) {
+    const DecodedKey decoded = decodeKey(keyState, key, game.gameOver);
+    switch (decoded.action) {
+        case KeyAction::None: return;
+        case KeyAction::Quit: quitRequested = true; return;
+        case KeyAction::Restart: restart(); return;
+        case KeyAction::Turn: queueTurn(game, decoded.turn); return;
+    }
+}
+
+void GameApp::restart() {
+    game.reset(game.width, game.height);
+    prevBody.clear();
+    fullRedraw = true;
+    hudValid = false;
+    prevFood = {0, 0};
+    prevFoodValue = 0;
+    prevHasFood = false;
+}
+
+void GameApp::suspend(TickSchedule& schedule) {
+    TerminalMode::restore();
+    console::stopUntilContinued();
+    TerminalMode::enter();
+    fullRedraw = true;
+    schedule.start(steadyNowNs());  // time spent stopped is not caught up
+    render();
+}

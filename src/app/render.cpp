@@ -1,0 +1,43 @@
+#include "app/game_app.h"
+#include "term/cell_canvas.h"
+#include "term/frame_renderer.h"
+
+// Composes one frame into frameBuffer and sends it with one write. A full
+// redraw clears the console; otherwise only what changed since the last frame
+// is erased, and the food and snake are painted again.
+void GameApp::render() {
+    frameBuffer.clear();  // keeps its capacity from earlier frames
+    frameBuffer.append(frame::kHome);
+    CellCanvas canvas{frameBuffer, termCols};
+
+    const bool full = fullRedraw;
+    if (full) {
+        canvas.clearScreen(colour::kBoard);
+        frame::paintSnake(canvas, game);
+        frame::paintFood(canvas, game);  // over a segment sharing its cell
+        fullRedraw = false;
+    } else {
+        frame::eraseVacatedCells(canvas, prevBody, game);
+        frame::eraseStaleFood(canvas, prevFood, prevFoodValue, prevHasFood, game);
+        frame::paintFood(canvas, game);
+        frame::paintSnake(canvas, game);  // over the food sharing its cell
+    }
+
+    const bool statusChanged = !hudValid || game.score != hudScore ||
+                               game.gameOver != hudGameOver || paused != hudPaused;
+    if (full || statusChanged) {
+        frame::paintStatusRow(canvas, game, paused, termRows);
+        hudValid = true;
+        hudScore = game.score;
+        hudGameOver = game.gameOver;
+        hudPaused = paused;
+    }
+
+    prevBody = game.body;
+    prevFood = game.food;
+    prevFoodValue = game.foodValue;
+    prevHasFood = game.hasFood;
+
+    frameBuffer.append(frame::kResetAttributes);
+    frame::send(frameBuffer);
+}

@@ -1,0 +1,34 @@
+// Decoding of console key bytes into the game's actions. Arrow keys arrive as
+// a console key code (0x00 or 0xE0, then a scan code) or as an ANSI cursor
+// sequence (ESC [ letter); the decoder follows both across calls in keyState.
+#pragma once
+
+#include <cstdint>
+
+#include "game/cell.h"
+#include "game/snake_game.h"
+
+enum class KeyAction { None, Quit, Restart, Turn };
+
+struct DecodedKey {
+    KeyAction action = KeyAction::None;
+    Direction turn = Direction::Up;  // meaningful only for KeyAction::Turn
+};
+
+// Progress through a multi-byte sequence, kept in keyState between calls.
+namespace key_state {
+inline constexpr int32_t kIdle = 0;
+inline constexpr int32_t kAfterNul = 1;     // 0x00 read, a scan code follows
+inline constexpr int32_t kAfterE0 = 2;      // 0xE0 read, a scan code follows
+inline constexpr int32_t kAfterEscape = 3;  // ESC read
+inline constexpr int32_t kAfterCsi = 4;     // ESC [ read
+}  // namespace key_state
+
+// Decodes one byte, updating keyState. Restart is reported only while gameOver.
+DecodedKey decodeKey(int32_t& keyState, uint8_t key, bool gameOver);
+
+inline constexpr std::size_t kMaxQueuedTurns = 3;
+
+// Appends a turn unless it reverses or repeats the last queued direction (or
+// the current one when nothing is queued), or three turns are already queued.
+void queueTurn(SnakeGame& game, Direction turn);

@@ -1,0 +1,38 @@
+// The game model: board, snake, food, score and the rules of one tick.
+// Pure: no I/O and no clock, so every rule can be driven by a seeded engine.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <random>
+
+#include "game/cell.h"
+
+struct SnakeGame {
+    std::deque<Direction> directionQueue;  // turns not yet applied, oldest first
+    std::deque<Cell> body;                 // front = head, back = tail
+    Cell food{0, 0};                       // meaningful only while hasFood
+    uint8_t foodValue = 0;
+    bool hasFood = false;
+    std::mt19937 rng;  // seeded once from the system random device, never again
+    uint16_t score = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    Direction direction = Direction::Right;
+    bool gameOver = false;
+
+    SnakeGame();
+    SnakeGame(const SnakeGame&) = delete;
+    SnakeGame& operator=(const SnakeGame&) = delete;
+
+    void reset(int32_t w, int32_t h);
+    void resize(int32_t w, int32_t h);
+    void spawnBody(int32_t w, int32_t h);
+    bool hitsItself() const;
+    void placeFood();
+    void step();
+};
+
+// A uniform value in [0, n) for 1 <= n < 2^31 by Lemire's nearly divisionless
+// method. Every rejected draw is taken from the engine, so rejections advance it.
+uint32_t boundedDraw(std::mt19937& rng, uint32_t n);

@@ -1,0 +1,52 @@
+// The console layer: every operation the program needs from the console, in
+// one place. One implementation is linked in at build time: the Windows
+// console API (console_windows.cpp), termios and the controlling terminal on
+// Linux and macOS (console_posix.cpp), or a scripted fake in the unit tests.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace console {
+
+struct WindowSize {
+    int32_t cols = 0;
+    int32_t rows = 0;
+};
+
+// Used whenever the console cannot tell its size (output redirected).
+inline constexpr WindowSize kFallbackSize{80, 24};
+
+// The visible window of standard output in console columns and rows, or
+// kFallbackSize when it cannot be asked. Asked anew on every call.
+WindowSize windowSize();
+
+// True when a key byte can be read at once; never waits.
+bool keyPending();
+
+// The next key byte (0 to 255) without echo or line buffering; -1 at end of
+// input or on an error. Call only after keyPending() said yes.
+int readKey();
+
+// Set-up steps of the game mode, each best effort.
+void enableVirtualTerminalOutput();  // standard output and standard error
+void useUtf8();                      // code pages and the C runtime's locale
+void enterGameInput();               // keys byte by byte, no echo
+// Gives the input back line editing and echo.
+void restoreInput();
+
+// Standard output, through the C runtime's buffered stream.
+void writeOut(std::string_view bytes);
+void flushOut();
+
+// Process-level events that must end or suspend the game in an orderly way:
+// an interrupt, termination, a closed terminal, a closed output pipe; on Linux
+// and macOS also a stop from the keyboard. Handlers only set flags; the main
+// loop asks for them here.
+void watchProcessEvents();
+bool quitEventSeen();
+bool takeStopRequest();      // true once per stop request (Ctrl+Z)
+void stopUntilContinued();   // the default stop, returning once continued
+void finishQuitEvent();      // after the restore: take the event's default action
+
+}  // namespace console
