@@ -23,8 +23,8 @@ void GameApp::render() {
         frame::paintSnake(canvas, game);  // over the food sharing its cell
     }
 
-    const bool statusChanged = !hudValid || game.score != hudScore ||
-                               game.gameOver != hudGameOver || paused != hudPaused;
+    const bool statusChanged =
+        !hudValid || game.score != hudScore || game.gameOver != hudGameOver || paused != hudPaused;
     if (full || statusChanged) {
         frame::paintStatusRow(canvas, game, paused, termRows);
         hudValid = true;

@@ -51,7 +51,8 @@ void SnakeGame::spawnBody(int32_t w, int32_t h) {
     const int32_t y = h / 2;
     const int32_t x0 = w / 2;
     // Head first, tail to its left; narrow boards fold the tail onto column 0.
-    for (int32_t k = 0; k < kStartLength; ++k) body.push_back({std::max(x0 - k, 0), y});
+    for (int32_t k = 0; k < kStartLength; ++k)
+        body.push_back({std::max(x0 - k, 0), y});
 }
 
 void SnakeGame::resize(int32_t w, int32_t h) {
@@ -68,8 +69,7 @@ void SnakeGame::resize(int32_t w, int32_t h) {
         // score and direction of the game in progress.
         if (body.empty()) spawnBody(width, height);
     }
-    const bool foodOffBoard =
-        food.x < 0 || food.y < 0 || food.x >= width || food.y >= height;
+    const bool foodOffBoard = food.x < 0 || food.y < 0 || food.x >= width || food.y >= height;
     if (!hasFood || foodOffBoard) placeFood();
     if (hitsItself()) gameOver = true;
 }

@@ -29,8 +29,7 @@ void CellCanvas::paintCell(Cell at, std::string_view colour) {
     frameBuffer.append("  ");
 }
 
-void CellCanvas::putCell(Cell at, std::string_view text, std::string_view fg,
-                         std::string_view bg) {
+void CellCanvas::putCell(Cell at, std::string_view text, std::string_view fg, std::string_view bg) {
     if (at.x < 0 || at.y < 0) return;
     char cellBytes[2] = {' ', ' '};
     if (text.size() >= 1) cellBytes[0] = text[0];
@@ -44,7 +43,8 @@ void CellCanvas::putCell(Cell at, std::string_view text, std::string_view fg,
 
 void CellCanvas::putText(int32_t x, int32_t y, std::string_view text, std::string_view fg,
                          std::string_view bg) {
-    for (std::size_t i = 0; i < text.size(); i += 2, ++x) putCell({x, y}, text.substr(i, 2), fg, bg);
+    for (std::size_t i = 0; i < text.size(); i += 2, ++x)
+        putCell({x, y}, text.substr(i, 2), fg, bg);
 }
 
 void CellCanvas::putCentred(int32_t row, std::string_view text, std::string_view fg,

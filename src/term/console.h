@@ -45,8 +45,8 @@ void flushOut();
 // loop asks for them here.
 void watchProcessEvents();
 bool quitEventSeen();
-bool takeStopRequest();      // true once per stop request (Ctrl+Z)
-void stopUntilContinued();   // the default stop, returning once continued
-void finishQuitEvent();      // after the restore: take the event's default action
+bool takeStopRequest();     // true once per stop request (Ctrl+Z)
+void stopUntilContinued();  // the default stop, returning once continued
+void finishQuitEvent();     // after the restore: take the event's default action
 
 }  // namespace console

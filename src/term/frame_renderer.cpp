@@ -17,7 +17,9 @@ constexpr std::string_view kRestartPrompt = "PRESS R TO RESTART";
 constexpr int32_t kStatusRow = 0;
 
 // Board cell (x, y) sits one canvas row below, under the status row.
-Cell boardToCanvas(Cell c) { return {c.x, c.y + 1}; }
+Cell boardToCanvas(Cell c) {
+    return {c.x, c.y + 1};
+}
 
 bool covered(const std::deque<Cell>& body, Cell c) {
     return std::find(body.begin(), body.end(), c) != body.end();
@@ -59,14 +61,14 @@ void eraseVacatedCells(CellCanvas& canvas, const std::deque<Cell>& prevBody,
 void eraseStaleFood(CellCanvas& canvas, Cell prevFood, uint8_t prevFoodValue, bool prevHasFood,
                     const SnakeGame& game) {
     if (!prevHasFood) return;
-    const bool unchanged =
-        game.hasFood && game.food == prevFood && game.foodValue == prevFoodValue;
+    const bool unchanged = game.hasFood && game.food == prevFood && game.foodValue == prevFoodValue;
     if (unchanged || covered(game.body, prevFood) || !insideBoard(game, prevFood)) return;
     canvas.paintCell(boardToCanvas(prevFood), colour::kBoard);
 }
 
 void paintStatusRow(CellCanvas& canvas, const SnakeGame& game, bool paused, int32_t termRows) {
-    for (int32_t x = 0; x < canvas.termCols; ++x) canvas.paintCell({x, kStatusRow}, colour::kBoard);
+    for (int32_t x = 0; x < canvas.termCols; ++x)
+        canvas.paintCell({x, kStatusRow}, colour::kBoard);
     const std::string scoreText = text::format("SCORE: 0x{:04X}", unsigned{game.score});
 
     if (paused) {

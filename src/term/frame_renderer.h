@@ -25,7 +25,7 @@ inline constexpr std::string_view kPrompt = "\x1b[93m";     // bright yellow
 
 namespace frame {
 
-inline constexpr std::string_view kHome = "\x1b[H";        // cursor to row 1, column 1
+inline constexpr std::string_view kHome = "\x1b[H";  // cursor to row 1, column 1
 inline constexpr std::string_view kResetAttributes = "\x1b[0m";
 
 bool insideBoard(const SnakeGame& game, Cell c);
@@ -36,8 +36,7 @@ void paintSnake(CellCanvas& canvas, const SnakeGame& game);
 // The food's value as two hex digits; drawn without a board test.
 void paintFood(CellCanvas& canvas, const SnakeGame& game);
 // Cells the snake has left since the last frame, back to the board colour.
-void eraseVacatedCells(CellCanvas& canvas, const std::deque<Cell>& prevBody,
-                       const SnakeGame& game);
+void eraseVacatedCells(CellCanvas& canvas, const std::deque<Cell>& prevBody, const SnakeGame& game);
 // The last drawn food, unless it is still there or a segment now covers it.
 void eraseStaleFood(CellCanvas& canvas, Cell prevFood, uint8_t prevFoodValue, bool prevHasFood,
                     const SnakeGame& game);

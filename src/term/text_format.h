@@ -37,8 +37,10 @@ inline std::string format(std::string_view fmt, unsigned value) {
         value >>= 4;
     } while (value != 0);
     out.append(fmt.substr(0, open));
-    for (int i = n; i < width; ++i) out.push_back('0');
-    while (n > 0) out.push_back(digits[--n]);
+    for (int i = n; i < width; ++i)
+        out.push_back('0');
+    while (n > 0)
+        out.push_back(digits[--n]);
     out.append(fmt.substr(close + 2));
     return out;
 }
