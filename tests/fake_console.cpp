@@ -7,19 +7,13 @@ FakeConsole& fakeConsole() {
     return fake;
 }
 
-void resetFakeConsole() {
-    fakeConsole() = FakeConsole{};
-}
+void resetFakeConsole() { fakeConsole() = FakeConsole{}; }
 
 namespace console {
 
-WindowSize windowSize() {
-    return fakeConsole().size.value_or(kFallbackSize);
-}
+WindowSize windowSize() { return fakeConsole().size.value_or(kFallbackSize); }
 
-bool keyPending() {
-    return !fakeConsole().keys.empty();
-}
+bool keyPending() { return !fakeConsole().keys.empty(); }
 
 int readKey() {
     auto& keys = fakeConsole().keys;
@@ -29,40 +23,22 @@ int readKey() {
     return key;
 }
 
-void enableVirtualTerminalOutput() {
-    fakeConsole().calls.push_back("vt-output");
-}
-void useUtf8() {
-    fakeConsole().calls.push_back("utf8");
-}
-void enterGameInput() {
-    fakeConsole().calls.push_back("game-input");
-}
-void restoreInput() {
-    fakeConsole().calls.push_back("restore-input");
-}
+void enableVirtualTerminalOutput() { fakeConsole().calls.push_back("vt-output"); }
+void useUtf8() { fakeConsole().calls.push_back("utf8"); }
+void enterGameInput() { fakeConsole().calls.push_back("game-input"); }
+void restoreInput() { fakeConsole().calls.push_back("restore-input"); }
 
 void writeOut(std::string_view bytes) {
     fakeConsole().output.append(bytes);
     fakeConsole().calls.push_back("write:" + std::string(bytes));
 }
 
-void flushOut() {
-    fakeConsole().calls.push_back("flush");
-}
+void flushOut() { fakeConsole().calls.push_back("flush"); }
 
-void watchProcessEvents() {
-    fakeConsole().calls.push_back("watch-events");
-}
-bool quitEventSeen() {
-    return fakeConsole().quitEvent;
-}
-bool takeStopRequest() {
-    return std::exchange(fakeConsole().stopRequest, false);
-}
-void stopUntilContinued() {
-    fakeConsole().calls.push_back("stopped");
-}
+void watchProcessEvents() { fakeConsole().calls.push_back("watch-events"); }
+bool quitEventSeen() { return fakeConsole().quitEvent; }
+bool takeStopRequest() { return std::exchange(fakeConsole().stopRequest, false); }
+void stopUntilContinued() { fakeConsole().calls.push_back("stopped"); }
 void finishQuitEvent() {}
 
 }  // namespace console

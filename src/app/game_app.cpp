@@ -84,17 +84,10 @@ bool GameApp::pollTerminalSize() {
 void GameApp::handleKey(uint8_t key) {
     const DecodedKey decoded = decodeKey(keyState, key, game.gameOver);
     switch (decoded.action) {
-        case KeyAction::None:
-            return;
-        case KeyAction::Quit:
-            quitRequested = true;
-            return;
-        case KeyAction::Restart:
-            restart();
-            return;
-        case KeyAction::Turn:
-            queueTurn(game, decoded.turn);
-            return;
+        case KeyAction::None: return;
+        case KeyAction::Quit: quitRequested = true; return;
+        case KeyAction::Restart: restart(); return;
+        case KeyAction::Turn: queueTurn(game, decoded.turn); return;
     }
 }
 

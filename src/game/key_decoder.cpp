@@ -6,58 +6,41 @@ constexpr uint8_t kNul = 0x00;     // console key-code prefix
 constexpr uint8_t kE0 = 0xE0;      // console key-code prefix for extended keys
 constexpr uint8_t kEscape = 0x1B;  // starts an ANSI cursor sequence
 
-DecodedKey turn(Direction d) {
-    return {KeyAction::Turn, d};
-}
+DecodedKey turn(Direction d) { return {KeyAction::Turn, d}; }
 
 // The scan code after 0x00 or 0xE0.
 DecodedKey fromScanCode(uint8_t key) {
     switch (key) {
-        case 'H':
-            return turn(Direction::Up);
-        case 'P':
-            return turn(Direction::Down);
-        case 'K':
-            return turn(Direction::Left);
-        case 'M':
-            return turn(Direction::Right);
-        default:
-            return {};
+        case 'H': return turn(Direction::Up);
+        case 'P': return turn(Direction::Down);
+        case 'K': return turn(Direction::Left);
+        case 'M': return turn(Direction::Right);
+        default: return {};
     }
 }
 
 // The final byte of ESC [ letter.
 DecodedKey fromCursorSequence(uint8_t key) {
     switch (key) {
-        case 'A':
-            return turn(Direction::Up);
-        case 'B':
-            return turn(Direction::Down);
-        case 'C':
-            return turn(Direction::Right);
-        case 'D':
-            return turn(Direction::Left);
-        default:
-            return {};
+        case 'A': return turn(Direction::Up);
+        case 'B': return turn(Direction::Down);
+        case 'C': return turn(Direction::Right);
+        case 'D': return turn(Direction::Left);
+        default: return {};
     }
 }
 
 DecodedKey fromLetter(uint8_t key) {
     switch (key) {
         case 'W':
-        case 'w':
-            return turn(Direction::Up);
+        case 'w': return turn(Direction::Up);
         case 'S':
-        case 's':
-            return turn(Direction::Down);
+        case 's': return turn(Direction::Down);
         case 'A':
-        case 'a':
-            return turn(Direction::Left);
+        case 'a': return turn(Direction::Left);
         case 'D':
-        case 'd':
-            return turn(Direction::Right);
-        default:
-            return {};
+        case 'd': return turn(Direction::Right);
+        default: return {};
     }
 }
 

@@ -70,29 +70,17 @@ void enableVirtualTerminalOutput() {}
 // The program writes only ASCII; there is no code page to switch.
 void useUtf8() {}
 
-void enterGameInput() {
-    applyMode(termios_modes::gameMode);
-}
+void enterGameInput() { applyMode(termios_modes::gameMode); }
 
-void restoreInput() {
-    applyMode(termios_modes::restoredMode);
-}
+void restoreInput() { applyMode(termios_modes::restoredMode); }
 
-void writeOut(std::string_view bytes) {
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-}
+void writeOut(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 
-void flushOut() {
-    std::fflush(stdout);
-}
+void flushOut() { std::fflush(stdout); }
 
 void watchProcessEvents() {}
-bool quitEventSeen() {
-    return false;
-}
-bool takeStopRequest() {
-    return false;
-}
+bool quitEventSeen() { return false; }
+bool takeStopRequest() { return false; }
 void stopUntilContinued() {}
 void finishQuitEvent() {}
 

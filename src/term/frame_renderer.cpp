@@ -17,9 +17,7 @@ constexpr std::string_view kRestartPrompt = "PRESS R TO RESTART";
 constexpr int32_t kStatusRow = 0;
 
 // Board cell (x, y) sits one canvas row below, under the status row.
-Cell boardToCanvas(Cell c) {
-    return {c.x, c.y + 1};
-}
+Cell boardToCanvas(Cell c) { return {c.x, c.y + 1}; }
 
 bool covered(const std::deque<Cell>& body, Cell c) {
     return std::find(body.begin(), body.end(), c) != body.end();
