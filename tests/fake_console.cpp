@@ -1,5 +1,6 @@
 #include "fake_console.h"
 
+#include <stdexcept>
 #include <utility>
 
 FakeConsole& fakeConsole() {
@@ -11,7 +12,10 @@ void resetFakeConsole() { fakeConsole() = FakeConsole{}; }
 
 namespace console {
 
-WindowSize windowSize() { return fakeConsole().size.value_or(kFallbackSize); }
+WindowSize windowSize() {
+    if (fakeConsole().throwOnWindowSize) throw std::runtime_error("window size");
+    return fakeConsole().size.value_or(kFallbackSize);
+}
 
 bool keyPending() { return !fakeConsole().keys.empty(); }
 

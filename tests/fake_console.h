@@ -20,6 +20,8 @@ struct FakeConsole {
     // "flush", "vt-output", "utf8", "game-input", "restore-input", ...
     std::vector<std::string> calls;
     bool quitEvent = false;
+    // windowSize() throws std::runtime_error, to unwind through its caller.
+    bool throwOnWindowSize = false;
     bool stopRequest = false;
 };
 
