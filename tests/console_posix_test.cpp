@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -35,39 +36,37 @@ TEST(TermiosModes, GameModeClearsLineInputEchoAndFlowControlAndRestoreSetsThem) 
     }
 }
 
-// Runs windowSize() with standard output on fd, then puts it back.
-console::WindowSize sizeWithStdoutOn(int fd) {
+using Size = std::pair<int, int>;
+
+// windowSize() with standard output on fd, which is then put back.
+Size sizeWithStdoutOn(int fd) {
     std::fflush(stdout);
     const int saved = dup(STDOUT_FILENO);
     dup2(fd, STDOUT_FILENO);
     const console::WindowSize size = console::windowSize();
     dup2(saved, STDOUT_FILENO);
     close(saved);
-    return size;
+    return {size.cols, size.rows};
 }
 
 TEST(WindowSize, FallsBackTo80x24UnlessTheTerminalKnowsItsSize) {
     int pipeFds[2];
     ASSERT_EQ(pipe(pipeFds), 0);
-    const console::WindowSize piped = sizeWithStdoutOn(pipeFds[1]);
-    EXPECT_EQ(piped.cols, 80);
-    EXPECT_EQ(piped.rows, 24);
+    EXPECT_EQ(sizeWithStdoutOn(pipeFds[1]), Size(80, 24));
 
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(master, 0);
     ASSERT_EQ(grantpt(master) | unlockpt(master), 0);
     const int pty = open(ptsname(master), O_RDWR | O_NOCTTY);
     ASSERT_GE(pty, 0);
-    winsize unknown{};  // never told its size: 0 x 0
-    ASSERT_EQ(ioctl(pty, TIOCSWINSZ, &unknown), 0);
-    EXPECT_EQ(sizeWithStdoutOn(pty).cols, 80);
-    winsize known{};
-    known.ws_col = 100;
-    known.ws_row = 30;
-    ASSERT_EQ(ioctl(pty, TIOCSWINSZ, &known), 0);
-    const console::WindowSize sized = sizeWithStdoutOn(pty);
-    EXPECT_EQ(sized.cols, 100);
-    EXPECT_EQ(sized.rows, 30);
+    // A terminal never told its size reports 0 x 0.
+    for (const auto& [told, seen] : {std::pair{Size(0, 0), Size(80, 24)}, {{100, 30}, {100, 30}}}) {
+        winsize ws{};
+        ws.ws_col = static_cast<unsigned short>(told.first);
+        ws.ws_row = static_cast<unsigned short>(told.second);
+        ASSERT_EQ(ioctl(pty, TIOCSWINSZ, &ws), 0);
+        EXPECT_EQ(sizeWithStdoutOn(pty), seen);
+    }
     for (const int fd : {pipeFds[0], pipeFds[1], pty, master})
         close(fd);
 }
