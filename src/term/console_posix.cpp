@@ -36,6 +36,73 @@ void applyMode(termios (*change)(termios)) {
     tcsetattr(fd, TCSANOW, &changed);
 }
 
+// ===================== Process events ====================================
+
+// Written by the handlers, read by the main loop. Handlers do nothing else
+// (the crash handler aside), so nothing is drawn or allocated in them.
+volatile sig_atomic_t quitSignal = 0;     // SIGINT, SIGTERM or SIGHUP, once seen
+volatile sig_atomic_t stopRequested = 0;  // SIGTSTP
+volatile sig_atomic_t crashTtyFd = -1;    // the terminal, opened before any handler
+bool outputBroken = false;                // standard output's reader has gone
+
+constexpr int kQuitSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// SIGQUIT (Ctrl+\ while signal keys are on) dumps core like the faults do.
+constexpr int kCrashSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGQUIT};
+
+// The terminal restore in one write: attributes reset, wrap on, main screen,
+// cursor shown, then every mouse-reporting mode off (1015, 1006, 1003, 1002,
+// 1000), the same bytes as the orderly restore.
+constexpr char kCrashRestore[] =
+    "\x1b[0m\x1b[?7h\x1b[?1049l\x1b[?25h"
+    "\x1b[?1015l\x1b[?1006l\x1b[?1003l\x1b[?1002l\x1b[?1000l";
+
+void onQuitSignal(int sig) { quitSignal = sig; }
+
+void onStopSignal(int) { stopRequested = 1; }
+
+// Runs once (SA_RESETHAND): only async-signal-safe calls, then the default
+// action of the same signal (core dump or termination) takes over.
+void onCrashSignal(int sig) {
+    const int savedErrno = errno;
+    if (write(STDOUT_FILENO, kCrashRestore, sizeof kCrashRestore - 1) < 0) {
+        // Nothing more can be done about a broken output.
+    }
+    termios t;
+    const int fd = crashTtyFd;
+    if (fd >= 0 && tcgetattr(fd, &t) == 0) {
+        const termios restored = termios_modes::restoredMode(t);
+        tcsetattr(fd, TCSANOW, &restored);
+    }
+    errno = savedErrno;
+    raise(sig);
+}
+
+bool ignoredAtStart(int sig) {
+    struct sigaction current {};
+    return sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+
+void setAction(int sig, void (*handler)(int), int flags = SA_RESTART) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    action.sa_flags = flags;
+    sigemptyset(&action.sa_mask);
+    sigaction(sig, &action, nullptr);
+}
+
+void unblock(int sig) {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+// A write or flush that failed because the reader of a pipe is gone ends the
+// game like a quit key (SIGPIPE is ignored, so the error arrives as EPIPE).
+void noteOutputError() {
+    if (errno == EPIPE) outputBroken = true;
+}
+
 }  // namespace
 
 namespace console {
@@ -43,6 +110,9 @@ namespace console {
 WindowSize windowSize() {
     winsize ws{};
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) != 0) return kFallbackSize;
+    // A terminal that was never told its size (a serial line, a bare pty)
+    // reports 0 x 0; that is as unknown as a failed query.
+    if (ws.ws_col == 0 || ws.ws_row == 0) return kFallbackSize;
     return {ws.ws_col, ws.ws_row};
 }
 
@@ -74,14 +144,50 @@ void enterGameInput() { applyMode(termios_modes::gameMode); }
 
 void restoreInput() { applyMode(termios_modes::restoredMode); }
 
-void writeOut(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
+void writeOut(std::string_view bytes) {
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) noteOutputError();
+}
 
-void flushOut() { std::fflush(stdout); }
+void flushOut() {
+    if (std::fflush(stdout) != 0) noteOutputError();
+}
 
-void watchProcessEvents() {}
-bool quitEventSeen() { return false; }
-bool takeStopRequest() { return false; }
-void stopUntilContinued() {}
-void finishQuitEvent() {}
+void watchProcessEvents() {
+    crashTtyFd = ttyFd();  // opened here, never inside a handler
+    // A signal ignored at start (nohup, a background job without job control)
+    // stays ignored, as the one who started the program asked.
+    for (const int sig : kQuitSignals) {
+        if (!ignoredAtStart(sig)) setAction(sig, onQuitSignal);
+    }
+    if (!ignoredAtStart(SIGTSTP)) setAction(SIGTSTP, onStopSignal);
+    // SA_NODEFER: the handler's own raise() takes the default action at once.
+    for (const int sig : kCrashSignals) {
+        if (!ignoredAtStart(sig)) setAction(sig, onCrashSignal, SA_RESETHAND | SA_NODEFER);
+    }
+    setAction(SIGPIPE, SIG_IGN);
+}
+
+bool quitEventSeen() { return quitSignal != 0 || outputBroken; }
+
+bool takeStopRequest() {
+    if (stopRequested == 0) return false;
+    stopRequested = 0;
+    return true;
+}
+
+void stopUntilContinued() {
+    setAction(SIGTSTP, SIG_DFL);
+    unblock(SIGTSTP);
+    raise(SIGTSTP);  // the process stops here until SIGCONT (fg or bg)
+    setAction(SIGTSTP, onStopSignal);
+}
+
+void finishQuitEvent() {
+    const int sig = quitSignal;
+    if (sig == 0) return;  // no signal, or only a broken output: status 0
+    setAction(sig, SIG_DFL);
+    unblock(sig);
+    raise(sig);
+}
 
 }  // namespace console
