@@ -16,23 +16,25 @@
 
 namespace {
 
-constexpr tcflag_t kGameOffL = ICANON | ECHO | IEXTEN;
-
-TEST(TermiosModes, GameModeClearsLineInputEchoAndFlowControlAndRestoreSetsThem) {
+TEST(TermiosModes, GameModeTurnsOffLineInputEchoAndFlowControlAndRestoreUndoesIt) {
+    // Signal keys on or off at start, flow control and extended input on or off.
     for (const tcflag_t isig : {tcflag_t{0}, tcflag_t{ISIG}}) {
-        termios found{};
-        found.c_lflag = kGameOffL | ECHOE | isig;
-        found.c_iflag = IXON | ICRNL;
-        found.c_oflag = OPOST | ONLCR;
-        found.c_cc[VMIN] = 1;
-        const termios game = termios_modes::gameMode(found);
-        EXPECT_EQ(game.c_lflag, ECHOE | isig);  // signal keys as found
-        EXPECT_EQ(game.c_iflag, tcflag_t{ICRNL});
-        EXPECT_EQ(game.c_oflag, found.c_oflag);
-        EXPECT_EQ(game.c_cc[VMIN], 1);
-        const termios back = termios_modes::restoredMode(game);
-        EXPECT_EQ(back.c_lflag, kGameOffL | ECHOE | ISIG);
-        EXPECT_EQ(back.c_iflag, IXON | ICRNL);
+        for (const bool flowControl : {false, true}) {
+            termios found{};
+            const tcflag_t extended = flowControl ? IEXTEN : 0;
+            found.c_lflag = ICANON | ECHO | ECHOE | extended | isig;
+            found.c_iflag = ICRNL | (flowControl ? IXON : 0);
+            found.c_oflag = OPOST | ONLCR;
+            found.c_cc[VMIN] = 1;
+            const termios game = termios_modes::gameMode(found);
+            EXPECT_EQ(game.c_lflag, ECHOE | isig);  // signal keys as found
+            EXPECT_EQ(game.c_iflag, tcflag_t{ICRNL});
+            EXPECT_EQ(game.c_oflag, found.c_oflag);
+            EXPECT_EQ(game.c_cc[VMIN], 1);
+            const termios back = termios_modes::restoredMode(game, found);
+            EXPECT_EQ(back.c_lflag, ICANON | ECHO | ECHOE | ISIG | extended);
+            EXPECT_EQ(back.c_iflag, found.c_iflag);
+        }
     }
 }
 

@@ -28,13 +28,16 @@ int ttyFd() {
     return fd;
 }
 
-void applyMode(termios (*change)(termios)) {
+// The terminal's modes when the game mode was last entered; the restore puts
+// back the flags the game turned off for its own sake.
+termios foundModes = termios_modes::usualFound();
+
+bool readModes(termios& t) {
     const int fd = ttyFd();
-    termios t;
-    if (fd < 0 || tcgetattr(fd, &t) != 0) return;
-    const termios changed = change(t);
-    tcsetattr(fd, TCSANOW, &changed);
+    return fd >= 0 && tcgetattr(fd, &t) == 0;
 }
+
+void writeModes(const termios& t) { tcsetattr(ttyFd(), TCSANOW, &t); }
 
 // ===================== Process events ====================================
 
@@ -70,7 +73,7 @@ void onCrashSignal(int sig) {
     termios t;
     const int fd = crashTtyFd;
     if (fd >= 0 && tcgetattr(fd, &t) == 0) {
-        const termios restored = termios_modes::restoredMode(t);
+        const termios restored = termios_modes::restoredMode(t, foundModes);
         tcsetattr(fd, TCSANOW, &restored);
     }
     errno = savedErrno;
@@ -140,9 +143,18 @@ void enableVirtualTerminalOutput() {}
 // The program writes only ASCII; there is no code page to switch.
 void useUtf8() {}
 
-void enterGameInput() { applyMode(termios_modes::gameMode); }
+void enterGameInput() {
+    termios t;
+    if (!readModes(t)) return;
+    foundModes = t;
+    writeModes(termios_modes::gameMode(t));
+}
 
-void restoreInput() { applyMode(termios_modes::restoredMode); }
+void restoreInput() {
+    termios t;
+    if (!readModes(t)) return;
+    writeModes(termios_modes::restoredMode(t, foundModes));
+}
 
 void writeOut(std::string_view bytes) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) noteOutputError();

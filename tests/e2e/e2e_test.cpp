@@ -169,6 +169,12 @@ TEST(Exit, EveryWayOfEndingRestoresTheTerminal) {
             kill(std::atoi(s.waitForFile("pid").value_or("0").c_str()), e.signal);
         expectRestored(s, e.status);
     }
+    // Flow control and extended input, which the game turns off, come back as
+    // they were found, also when the player had them off.
+    s.typeLine("stty -ixon -iexten");
+    startGame(s);
+    s.send({"q"});
+    expectRestored(s, "0");
 }
 
 TEST(Exit, CtrlZStopsWithTheTerminalRestoredAndFgResumesWithoutCatchUp) {
