@@ -8,7 +8,7 @@ WIN_DIR ?= build-windows
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: all build play test unit e2e bench format windows test-windows clean
+.PHONY: all build play test unit e2e bench fuzz format windows test-windows clean
 
 all: build
 
@@ -18,7 +18,9 @@ $(BUILD_DIR)/CMakeCache.txt:
 build: $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-play: build
+# Only the game itself: it builds in seconds.
+play: $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target zintarapolke
 	./$(BUILD_DIR)/zintarapolke
 
 test: build
@@ -57,8 +59,17 @@ test-windows: windows $(WIN_DIR)/wine/.booted
 	  && tests/windows_smoke.sh $(WIN_DIR)/zintarapolke.exe $(WIN_DIR)/smoke-output.bin; \
 	status=$$?; wineserver -k; exit $$status
 
+# Key bytes into the decoder and the game for FUZZ_SECONDS, with sanitizers.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZINTARAPOLKE_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target key_decoder_fuzz
+	mkdir -p $(FUZZ_DIR)/corpus
+	./$(FUZZ_DIR)/tests/key_decoder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 $(FUZZ_DIR)/corpus
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(WIN_DIR)
+	rm -rf $(BUILD_DIR) $(WIN_DIR) $(FUZZ_DIR)

@@ -5,7 +5,11 @@
 #include <string_view>
 #include <tuple>
 
+#include <random>
+#include <vector>
+
 #include "app/game_app.h"
+#include "fuzz/key_stream.h"
 
 namespace {
 
@@ -75,4 +79,17 @@ TEST(KeyDecoder, QueueRefersToItsLastTurnAndHoldsAtMostThree) {
     app.game.step();
     press(app, "d");
     EXPECT_EQ(app.game.directionQueue, (Queue{Right, Up, Right}));
+}
+
+// The fuzzer's rules over seeded random streams of the bytes keys are made
+// of, so sequences form, break off and restart the game.
+TEST(KeyDecoder, RandomKeyStreamsKeepTheRules) {
+    constexpr std::string_view kBytes = "\x00\xe0\x1b[HPKMABCDwasdWASDrRx"sv;
+    std::mt19937 rng(2026);
+    std::vector<uint8_t> stream(300);
+    for (int run = 0; run < 200; ++run) {
+        for (uint8_t& b : stream)
+            b = static_cast<uint8_t>(kBytes[rng() % kBytes.size()]);
+        ASSERT_STREQ(playKeyStream(stream.data(), stream.size()), "") << run;
+    }
 }

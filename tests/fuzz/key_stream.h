@@ -1,0 +1,33 @@
+// Arbitrary key bytes played into a game, with a tick after every few, and
+// the rules that must hold whatever the bytes were. Shared by the fuzzer and
+// a seeded unit test.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/game_app.h"
+
+// Empty when every rule held, else the first rule broken.
+inline const char* playKeyStream(const uint8_t* data, std::size_t size) {
+    GameApp app;
+    app.game.rng.seed(size);
+    app.game.reset(12, 7);
+    for (std::size_t i = 0; i < size; ++i) {
+        app.handleKey(data[i]);
+        if (i % 3 == 2) app.game.step();
+        const SnakeGame& g = app.game;
+        if (app.keyState < 0 || app.keyState > 4) return "keyState out of range";
+        if (g.directionQueue.size() > 3) return "more than three turns queued";
+        Direction before = g.direction;
+        for (const Direction d : g.directionQueue) {
+            if (d == before || d == opposite(before)) return "a queued turn repeats or reverses";
+            before = d;
+        }
+        for (const Cell& c : g.body) {
+            if (c.x < 0 || c.y < 0 || c.x >= g.width || c.y >= g.height) return "segment off board";
+        }
+        if (g.body.empty() || (g.hasFood && g.food.x >= g.width)) return "lost snake or food";
+    }
+    return "";
+}
