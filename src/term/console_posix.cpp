@@ -137,8 +137,15 @@ int readKey() {
     return n == 1 ? byte : -1;
 }
 
-// Terminals here take escape sequences as they are.
-void enableVirtualTerminalOutput() {}
+// Terminals here take escape sequences as they are. What they do need is a
+// frame in one piece: a standard output buffer that holds a whole frame lets
+// each flush hand it over in one write, so the terminal never shows half a
+// frame. Set once, before anything is written (a resume calls this again).
+void enableVirtualTerminalOutput() {
+    static char frameSized[1 << 16];
+    static const bool buffered = std::setvbuf(stdout, frameSized, _IOFBF, sizeof frameSized) == 0;
+    (void)buffered;
+}
 
 // The program writes only ASCII; there is no code page to switch.
 void useUtf8() {}
