@@ -1,6 +1,7 @@
 #include "app/game_app.h"
 #include "term/cell_canvas.h"
 #include "term/frame_renderer.h"
+#include "term/vt.h"
 
 // Composes one frame into frameBuffer and sends it with one write. A full
 // redraw clears the console; otherwise only what changed since the last frame
@@ -38,6 +39,6 @@ void GameApp::render() {
     prevFoodValue = game.foodValue;
     prevHasFood = game.hasFood;
 
-    frameBuffer.append(frame::kResetAttributes);
+    frameBuffer.append(vt::kAttributesReset);
     frame::send(frameBuffer);
 }

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "term/console.h"
+#include "term/vt.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ void CellCanvas::putCell(Cell at, std::string_view text, std::string_view fg, st
     if (text.size() >= 1) cellBytes[0] = text[0];
     if (text.size() >= 2) cellBytes[1] = text[1];
     moveTo(at);
-    frameBuffer.append("\x1b[0m");  // reset, so no earlier colour shows through
+    frameBuffer.append(vt::kAttributesReset);  // reset, so no earlier colour shows through
     frameBuffer.append(bg);
     frameBuffer.append(fg);
     frameBuffer.append(cellBytes, 2);

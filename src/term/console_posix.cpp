@@ -12,6 +12,7 @@
 
 #include "term/console.h"
 #include "term/termios_modes.h"
+#include "term/vt.h"
 
 namespace {
 
@@ -52,12 +53,21 @@ constexpr int kQuitSignals[] = {SIGINT, SIGTERM, SIGHUP};
 // SIGQUIT (Ctrl+\ while signal keys are on) dumps core like the faults do.
 constexpr int kCrashSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGQUIT};
 
-// The terminal restore in one write: attributes reset, wrap on, main screen,
-// cursor shown, then every mouse-reporting mode off (1015, 1006, 1003, 1002,
-// 1000), the same bytes as the orderly restore.
-constexpr char kCrashRestore[] =
-    "\x1b[0m\x1b[?7h\x1b[?1049l\x1b[?25h"
-    "\x1b[?1015l\x1b[?1006l\x1b[?1003l\x1b[?1002l\x1b[?1000l";
+// The terminal restore joined into one buffer before any handler can run, so
+// the crash handler sends it with one write and builds nothing itself.
+char crashRestore[128];
+std::size_t crashRestoreLength = 0;
+
+void joinCrashRestore() {
+    crashRestoreLength = 0;
+    const auto append = [](std::string_view piece) {
+        crashRestoreLength +=
+            piece.copy(crashRestore + crashRestoreLength, sizeof crashRestore - crashRestoreLength);
+    };
+    append(vt::kAttributesReset);
+    for (const std::string_view sequence : vt::kRestore)
+        append(sequence);
+}
 
 void onQuitSignal(int sig) { quitSignal = sig; }
 
@@ -67,7 +77,7 @@ void onStopSignal(int) { stopRequested = 1; }
 // action of the same signal (core dump or termination) takes over.
 void onCrashSignal(int sig) {
     const int savedErrno = errno;
-    if (write(STDOUT_FILENO, kCrashRestore, sizeof kCrashRestore - 1) < 0) {
+    if (write(STDOUT_FILENO, crashRestore, crashRestoreLength) < 0) {
         // Nothing more can be done about a broken output.
     }
     termios t;
@@ -173,6 +183,7 @@ void flushOut() {
 
 void watchProcessEvents() {
     crashTtyFd = ttyFd();  // opened here, never inside a handler
+    joinCrashRestore();
     // A signal ignored at start (nohup, a background job without job control)
     // stays ignored, as the one who started the program asked.
     for (const int sig : kQuitSignals) {

@@ -26,7 +26,6 @@ inline constexpr std::string_view kPrompt = "\x1b[93m";     // bright yellow
 namespace frame {
 
 inline constexpr std::string_view kHome = "\x1b[H";  // cursor to row 1, column 1
-inline constexpr std::string_view kResetAttributes = "\x1b[0m";
 
 bool insideBoard(const SnakeGame& game, Cell c);
 
