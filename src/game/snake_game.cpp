@@ -13,10 +13,6 @@ int32_t wrap(int32_t v, int32_t n) {
     return r < 0 ? r + n : r;
 }
 
-bool covers(const std::deque<Cell>& body, Cell c) {
-    return std::find(body.begin(), body.end(), c) != body.end();
-}
-
 }  // namespace
 
 uint32_t boundedDraw(std::mt19937& rng, uint32_t n) {
@@ -69,14 +65,17 @@ void SnakeGame::resize(int32_t w, int32_t h) {
         // score and direction of the game in progress.
         if (body.empty()) spawnBody(width, height);
     }
-    const bool foodOffBoard = food.x < 0 || food.y < 0 || food.x >= width || food.y >= height;
-    if (!hasFood || foodOffBoard) placeFood();
+    if (!hasFood || !onBoard(food)) placeFood();
     if (hitsItself()) gameOver = true;
 }
 
 bool SnakeGame::hitsItself() const {
     if (body.size() < 2) return false;
     return std::find(std::next(body.begin()), body.end(), body.front()) != body.end();
+}
+
+bool SnakeGame::covers(Cell c) const {
+    return std::find(body.begin(), body.end(), c) != body.end();
 }
 
 void SnakeGame::placeFood() {
@@ -88,7 +87,7 @@ void SnakeGame::placeFood() {
     for (int64_t attempt = 0; attempt < limit; ++attempt) {
         const Cell c{static_cast<int32_t>(boundedDraw(rng, static_cast<uint32_t>(width))),
                      static_cast<int32_t>(boundedDraw(rng, static_cast<uint32_t>(height)))};
-        if (covers(body, c)) continue;
+        if (covers(c)) continue;
         food = c;
         foodValue = static_cast<uint8_t>(rng() >> 24);
         hasFood = true;

@@ -29,6 +29,10 @@ struct SnakeGame {
     void resize(int32_t w, int32_t h);
     void spawnBody(int32_t w, int32_t h);
     bool hitsItself() const;
+    // 0 <= x < width and 0 <= y < height.
+    bool onBoard(Cell c) const { return c.x >= 0 && c.x < width && c.y >= 0 && c.y < height; }
+    // Whether any segment lies on c.
+    bool covers(Cell c) const;
     void placeFood();
     void step();
 };

@@ -19,22 +19,14 @@ constexpr int32_t kStatusRow = 0;
 // Board cell (x, y) sits one canvas row below, under the status row.
 Cell boardToCanvas(Cell c) { return {c.x, c.y + 1}; }
 
-bool covered(const std::deque<Cell>& body, Cell c) {
-    return std::find(body.begin(), body.end(), c) != body.end();
-}
-
 }  // namespace
 
 namespace frame {
 
-bool insideBoard(const SnakeGame& game, Cell c) {
-    return c.x >= 0 && c.x < game.width && c.y >= 0 && c.y < game.height;
-}
-
 void paintSnake(CellCanvas& canvas, const SnakeGame& game) {
     bool head = true;
     for (const Cell& segment : game.body) {
-        if (insideBoard(game, segment)) {
+        if (game.onBoard(segment)) {
             canvas.paintCell(boardToCanvas(segment), head ? colour::kHead : colour::kBody);
         }
         head = false;
@@ -50,7 +42,7 @@ void paintFood(CellCanvas& canvas, const SnakeGame& game) {
 void eraseVacatedCells(CellCanvas& canvas, const std::deque<Cell>& prevBody,
                        const SnakeGame& game) {
     for (const Cell& p : prevBody) {
-        if (insideBoard(game, p) && !covered(game.body, p)) {
+        if (game.onBoard(p) && !game.covers(p)) {
             canvas.paintCell(boardToCanvas(p), colour::kBoard);
         }
     }
@@ -60,7 +52,7 @@ void eraseStaleFood(CellCanvas& canvas, Cell prevFood, uint8_t prevFoodValue, bo
                     const SnakeGame& game) {
     if (!prevHasFood) return;
     const bool unchanged = game.hasFood && game.food == prevFood && game.foodValue == prevFoodValue;
-    if (unchanged || covered(game.body, prevFood) || !insideBoard(game, prevFood)) return;
+    if (unchanged || game.covers(prevFood) || !game.onBoard(prevFood)) return;
     canvas.paintCell(boardToCanvas(prevFood), colour::kBoard);
 }
 

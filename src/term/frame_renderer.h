@@ -27,8 +27,6 @@ namespace frame {
 
 inline constexpr std::string_view kHome = "\x1b[H";  // cursor to row 1, column 1
 
-bool insideBoard(const SnakeGame& game, Cell c);
-
 // Head in the head colour, every other segment in the body colour; segments
 // outside the board are skipped.
 void paintSnake(CellCanvas& canvas, const SnakeGame& game);

@@ -25,9 +25,9 @@ inline const char* playKeyStream(const uint8_t* data, std::size_t size) {
             before = d;
         }
         for (const Cell& c : g.body) {
-            if (c.x < 0 || c.y < 0 || c.x >= g.width || c.y >= g.height) return "segment off board";
+            if (!g.onBoard(c)) return "segment off board";
         }
-        if (g.body.empty() || (g.hasFood && g.food.x >= g.width)) return "lost snake or food";
+        if (g.body.empty() || (g.hasFood && !g.onBoard(g.food))) return "lost snake or food";
     }
     return "";
 }
