@@ -1,7 +1,6 @@
 #include "term/frame_renderer.h"
 
 #include <algorithm>
-#include <string>
 
 #include "term/console.h"
 #include "term/text_format.h"
@@ -35,8 +34,9 @@ void paintSnake(CellCanvas& canvas, const SnakeGame& game) {
 
 void paintFood(CellCanvas& canvas, const SnakeGame& game) {
     if (!game.hasFood) return;
-    const std::string value = text::format("{:02X}", unsigned{game.foodValue});
-    canvas.putCell(boardToCanvas(game.food), value, colour::kFoodText, colour::kFoodBack);
+    char value[2];
+    const auto end = text::format_to_n(value, sizeof value, "{:02X}", unsigned{game.foodValue}).out;
+    canvas.putCell(boardToCanvas(game.food), {value, end}, colour::kFoodText, colour::kFoodBack);
 }
 
 void eraseVacatedCells(CellCanvas& canvas, const std::deque<Cell>& prevBody,
@@ -59,7 +59,9 @@ void eraseStaleFood(CellCanvas& canvas, Cell prevFood, uint8_t prevFoodValue, bo
 void paintStatusRow(CellCanvas& canvas, const SnakeGame& game, bool paused, int32_t termRows) {
     for (int32_t x = 0; x < canvas.termCols; ++x)
         canvas.paintCell({x, kStatusRow}, colour::kBoard);
-    const std::string scoreText = text::format("SCORE: 0x{:04X}", unsigned{game.score});
+    char scoreText[13];  // "SCORE: 0x" and four digits: a uint16 never needs more
+    const auto scoreEnd =
+        text::format_to_n(scoreText, sizeof scoreText, "SCORE: 0x{:04X}", unsigned{game.score}).out;
 
     if (paused) {
         canvas.putCentred(kStatusRow, kPausedMessage, colour::kPrompt, colour::kBoard);
@@ -73,7 +75,7 @@ void paintStatusRow(CellCanvas& canvas, const SnakeGame& game, bool paused, int3
         canvas.putCentred(kStatusRow, kTitle, colour::kTitle, colour::kBoard);
     }
     // The score goes last and overwrites whatever the message put in its cells.
-    canvas.putText(0, kStatusRow, scoreText, colour::kScore, colour::kBoard);
+    canvas.putText(0, kStatusRow, {scoreText, scoreEnd}, colour::kScore, colour::kBoard);
 }
 
 void send(std::string_view frameBytes) {
