@@ -27,6 +27,9 @@ int readKey() {
     return key;
 }
 
+int64_t nowNs() { return fakeConsole().nowNs; }
+void waitForEvent(int64_t timeoutNs) { fakeConsole().nowNs += timeoutNs; }
+
 void enableVirtualTerminalOutput() { fakeConsole().calls.push_back("vt-output"); }
 void useUtf8() { fakeConsole().calls.push_back("utf8"); }
 void enterGameInput() { fakeConsole().calls.push_back("game-input"); }

@@ -23,6 +23,8 @@ struct FakeConsole {
     // windowSize() throws std::runtime_error, to unwind through its caller.
     bool throwOnWindowSize = false;
     bool stopRequest = false;
+    // The clock; waitForEvent() moves it on by the time it was given.
+    int64_t nowNs = 0;
 };
 
 // The one fake console; reset between tests.

@@ -68,41 +68,45 @@ struct RunPassTest : ::testing::Test {
         resetFakeConsole();
     }
     Cell head() const { return app.game.body.front(); }
+    void pass(int64_t nowNs) {
+        fakeConsole().nowNs = nowNs;
+        app.runPass(schedule);
+    }
 };
 
 TEST_F(RunPassTest, DueTicksRunBackToBackThenOneFrame) {
     const Cell start = head();
-    app.runPass(schedule, 250 * kMs);
+    pass(250 * kMs);
     EXPECT_EQ(head(), (Cell{start.x + 2, start.y}));
     EXPECT_EQ(schedule.tickAccumulatorMs, 50);
-    app.runPass(schedule, 299 * kMs);  // nothing due, nothing drawn
+    pass(299 * kMs);  // nothing due, nothing drawn
     EXPECT_EQ(framesWritten(), 1);
 }
 
 TEST_F(RunPassTest, ResizeDrawsInFullAndPausedTicksRedrawWithoutStepping) {
     fakeConsole().size = WindowSize{80, 9};  // the snake fits the lower board whole
-    app.runPass(schedule, 1 * kMs);
+    pass(1 * kMs);
     EXPECT_TRUE(fakeConsole().output.starts_with("\x1b[H\x1b[1;1H\x1b[40m"));
     const Cell start = head();
-    app.runPass(schedule, 100 * kMs);
-    app.runPass(schedule, 200 * kMs);
+    pass(100 * kMs);
+    pass(200 * kMs);
     EXPECT_EQ(head(), start);
     EXPECT_EQ(framesWritten(), 3);
 }
 
 TEST_F(RunPassTest, SubMillisecondRemaindersAreCarried) {
     app.paused = true;  // every due tick still draws a frame
-    for (int64_t pass = 1; pass <= 1000; ++pass)
-        app.runPass(schedule, pass * 2'900'000);
+    for (int64_t n = 1; n <= 1000; ++n)
+        pass(n * 2'900'000);
     EXPECT_EQ(framesWritten(), 29);
 }
 
 TEST_F(RunPassTest, KeysDrainUntilAFailedReadAndPastTheQuitKeyThenTicksRun) {
     const Cell start = head();
     fakeConsole().keys = {-1, 's', 'q', 'd'};
-    app.runPass(schedule, 0);
+    pass(0);
     EXPECT_EQ(fakeConsole().keys.size(), 3u);  // left for the next pass
-    app.runPass(schedule, 100 * kMs);
+    pass(100 * kMs);
     EXPECT_TRUE(app.quitRequested);
     EXPECT_EQ(head(), (Cell{start.x, start.y + 1}));  // the tick took 's'
     EXPECT_EQ(app.game.directionQueue, std::deque<Direction>{Direction::Right});
@@ -110,7 +114,7 @@ TEST_F(RunPassTest, KeysDrainUntilAFailedReadAndPastTheQuitKeyThenTicksRun) {
 
 TEST_F(RunPassTest, AQuitEventFromTheConsoleEndsTheGame) {
     fakeConsole().quitEvent = true;
-    app.runPass(schedule, 0);
+    pass(0);
     EXPECT_TRUE(app.quitRequested);
 }
 

@@ -1,23 +1,8 @@
 #include "app/game_app.h"
 
-#include <chrono>
-#include <thread>
-
 #include "game/key_decoder.h"
 #include "term/console.h"
 #include "term/terminal_mode.h"
-
-namespace {
-
-constexpr auto kPassSleep = std::chrono::milliseconds(2);
-
-int64_t steadyNowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-}  // namespace
 
 void GameApp::run() {
     console::watchProcessEvents();
@@ -28,15 +13,16 @@ void GameApp::run() {
     render();  // the first frame is drawn whatever the poll found
 
     TickSchedule schedule;
-    schedule.start(steadyNowNs());
-    while (!quitRequested) {
-        runPass(schedule, steadyNowNs());
-        std::this_thread::sleep_for(kPassSleep);
+    schedule.start(console::nowNs());
+    while (true) {
+        runPass(schedule);
+        if (quitRequested) break;  // at once: no wait after the quit key
+        console::waitForEvent(schedule.nextTickNs() - console::nowNs());
         if (console::takeStopRequest()) suspend(schedule);
     }
 }
 
-void GameApp::runPass(TickSchedule& schedule, int64_t nowNs) {
+void GameApp::runPass(TickSchedule& schedule) {
     // An interrupt, termination or hang-up ends the game the way Q does.
     if (console::quitEventSeen()) quitRequested = true;
 
@@ -49,7 +35,9 @@ void GameApp::runPass(TickSchedule& schedule, int64_t nowNs) {
 
     const bool sizeChanged = pollTerminalSize();
 
-    schedule.advanceTo(nowNs);
+    // The clock is read after the keys and the size poll: the time they took
+    // counts toward this pass's ticks.
+    schedule.advanceTo(console::nowNs());
     bool ticked = false;
     while (schedule.takeTick()) {
         if (!paused) game.step();
@@ -106,6 +94,6 @@ void GameApp::suspend(TickSchedule& schedule) {
     console::stopUntilContinued();
     TerminalMode::enter();
     fullRedraw = true;
-    schedule.start(steadyNowNs());  // time spent stopped is not caught up
+    schedule.start(console::nowNs());  // time spent stopped is not caught up
     render();
 }

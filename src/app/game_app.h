@@ -32,8 +32,8 @@ struct GameApp {
     bool quitRequested = false;
 
     void run();
-    // One pass of the main loop without its sleep: keys, size, time, ticks, draw.
-    void runPass(TickSchedule& schedule, int64_t nowNs);
+    // One pass of the main loop without its wait: keys, size, time, ticks, draw.
+    void runPass(TickSchedule& schedule);
     bool pollTerminalSize();
     void handleKey(uint8_t key);
     void render();

@@ -25,6 +25,9 @@ struct TickSchedule {
         lastTime += wholeMs * 1'000'000;
     }
 
+    // When the next tick falls due, counting as advanceTo does.
+    int64_t nextTickNs() const { return lastTime + (kTickMs - tickAccumulatorMs) * 1'000'000; }
+
     // Spends one tick if one is due.
     bool takeTick() {
         if (tickAccumulatorMs < kTickMs) return false;

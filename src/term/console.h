@@ -28,6 +28,14 @@ bool keyPending();
 // input or on an error. Call only after keyPending() said yes.
 int readKey();
 
+// The steady clock, in nanoseconds.
+int64_t nowNs();
+
+// Returns when a key byte may be pending, the window may have changed size, a
+// process event has arrived, or timeoutNs has passed. The Windows console has
+// nothing to wait on and sleeps 2 ms, so the game polls there.
+void waitForEvent(int64_t timeoutNs);
+
 // Set-up steps of the game mode, each best effort.
 void enableVirtualTerminalOutput();  // standard output and standard error
 void useUtf8();                      // code pages and the C runtime's locale

@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <thread>
 
 #include "term/console.h"
 #include "term/termios_modes.h"
@@ -151,6 +153,14 @@ int readKey() {
 // frame in one piece: a standard output buffer that holds a whole frame lets
 // each flush hand it over in one write, so the terminal never shows half a
 // frame. Set once, before anything is written (a resume calls this again).
+int64_t nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void waitForEvent(int64_t) { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }
+
 void enableVirtualTerminalOutput() {
     static char frameSized[1 << 16];
     static const bool buffered = std::setvbuf(stdout, frameSized, _IOFBF, sizeof frameSized) == 0;

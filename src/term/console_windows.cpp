@@ -11,9 +11,11 @@
 #include <io.h>
 
 #include <atomic>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "term/console.h"
 #include "term/console_modes.h"
@@ -54,6 +56,14 @@ WindowSize windowSize() {
 bool keyPending() { return _kbhit() != 0; }
 
 int readKey() { return _getch(); }
+
+int64_t nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void waitForEvent(int64_t) { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }
 
 void enableVirtualTerminalOutput() {
     changeMode(STD_OUTPUT_HANDLE, console_modes::virtualTerminalOutputMode);
