@@ -1,7 +1,26 @@
 #include "fake_console.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <stdexcept>
 #include <utility>
+
+namespace {
+
+// One transcript line: the time in milliseconds, right-aligned, then the call.
+void log(std::string_view what, std::string_view bytes = {}) {
+    FakeConsole& f = fakeConsole();
+    char time[32];
+    if (f.nowNs % 1'000'000 == 0) {
+        std::snprintf(time, sizeof time, "%8lld ", static_cast<long long>(f.nowNs / 1'000'000));
+    } else {
+        std::snprintf(time, sizeof time, "%8.3f ", static_cast<double>(f.nowNs) / 1e6);
+    }
+    f.transcript += time + std::string(what) + (bytes.empty() ? "" : " " + escape(bytes)) + "\n";
+}
+
+}  // namespace
 
 FakeConsole& fakeConsole() {
     static FakeConsole fake;
@@ -9,6 +28,56 @@ FakeConsole& fakeConsole() {
 }
 
 void resetFakeConsole() { fakeConsole() = FakeConsole{}; }
+
+int64_t msToNs(const std::string& ms) { return std::llround(std::stod(ms) * 1e6); }
+
+std::string escape(std::string_view bytes) {
+    std::string out;
+    for (const char c : bytes) {
+        char hex[5];
+        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+        out += c == '\x1b'             ? "\\e"
+               : c == '\\'             ? "\\\\"
+               : c >= 0x20 && c < 0x7F ? std::string(1, c)
+                                       : hex;
+    }
+    return out;
+}
+
+std::string unescape(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+        } else if (text[++i] == 'x') {
+            out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i] == 'e' ? '\x1b' : text[i];
+        }
+    }
+    return out;
+}
+
+void applyEvent(const std::string& event) {
+    FakeConsole& f = fakeConsole();
+    log("< " + event);
+    const std::string kind = event.substr(0, event.find(' '));
+    const std::string arg = event.substr(std::min(event.size(), kind.size() + 1));
+    if (kind == "keys") {
+        for (const char c : unescape(arg))
+            f.keys.push_back(static_cast<unsigned char>(c));
+    } else if (kind == "size") {
+        f.size.reset();
+        if (arg != "none") f.size = {std::stoi(arg), std::stoi(arg.substr(arg.find('x') + 1))};
+    } else if (kind == "stall") {
+        f.nowNs += msToNs(arg);
+    } else if (kind == "stop" || kind == "signal") {
+        (kind == "stop" ? f.stopRequest : f.quitEvent) = true;
+    } else {
+        throw std::invalid_argument("unknown event: " + event);
+    }
+}
 
 namespace console {
 
@@ -20,32 +89,43 @@ WindowSize windowSize() {
 bool keyPending() { return !fakeConsole().keys.empty(); }
 
 int readKey() {
-    auto& keys = fakeConsole().keys;
-    if (keys.empty()) return -1;
-    const int key = keys.front();
-    keys.pop_front();
+    FakeConsole& f = fakeConsole();
+    f.nowNs += f.readCostNs;
+    const int key = f.keys.front();
+    f.keys.pop_front();
     return key;
 }
 
 int64_t nowNs() { return fakeConsole().nowNs; }
-void waitForEvent(int64_t timeoutNs) { fakeConsole().nowNs += timeoutNs; }
 
-void enableVirtualTerminalOutput() { fakeConsole().calls.push_back("vt-output"); }
-void useUtf8() { fakeConsole().calls.push_back("utf8"); }
-void enterGameInput() { fakeConsole().calls.push_back("game-input"); }
-void restoreInput() { fakeConsole().calls.push_back("restore-input"); }
-
-void writeOut(std::string_view bytes) {
-    fakeConsole().output.append(bytes);
-    fakeConsole().calls.push_back("write:" + std::string(bytes));
+// Wakes at the timeout or at the next scripted event, whichever is first
+// (with passNs, after exactly passNs), then applies the events now due.
+void waitForEvent(int64_t timeoutNs) {
+    FakeConsole& f = fakeConsole();
+    int64_t until = f.nowNs + (f.passNs > 0 ? f.passNs : timeoutNs);
+    if (f.passNs == 0 && !f.events.empty()) until = std::min(until, f.events.begin()->first);
+    if (until > f.endNs) throw std::runtime_error("the run did not end");
+    f.nowNs = std::max(f.nowNs, until);
+    while (!f.events.empty() && f.events.begin()->first <= f.nowNs) {
+        const std::string event = f.events.begin()->second;
+        f.events.erase(f.events.begin());
+        applyEvent(event);
+    }
 }
 
-void flushOut() { fakeConsole().calls.push_back("flush"); }
-
-void watchProcessEvents() { fakeConsole().calls.push_back("watch-events"); }
+void enableVirtualTerminalOutput() { log("vt-output"); }
+void useUtf8() { log("utf8"); }
+void enterGameInput() { log("game-input"); }
+void restoreInput() { log("restore-input"); }
+void writeOut(std::string_view bytes) {
+    fakeConsole().output.append(bytes);
+    log("write", bytes);
+}
+void flushOut() { log("flush"); }
+void watchProcessEvents() { log("watch-events"); }
 bool quitEventSeen() { return fakeConsole().quitEvent; }
 bool takeStopRequest() { return std::exchange(fakeConsole().stopRequest, false); }
-void stopUntilContinued() { fakeConsole().calls.push_back("stopped"); }
+void stopUntilContinued() { log("stopped"); }
 void finishQuitEvent() {}
 
 }  // namespace console

@@ -1,32 +1,54 @@
-// A scripted console for the unit tests, linked in place of the real one.
+// A scripted console for the unit tests, linked in place of the real one. It
+// keeps its own clock, hands out scripted key bytes and window sizes at their
+// times, and writes a transcript of everything the program does to it.
 #pragma once
 
+#include <cstdint>
 #include <deque>
+#include <limits>
+#include <map>
 #include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "term/console.h"
 
 struct FakeConsole {
     // What windowSize() reports; empty means the query fails (80 x 24 is used).
     std::optional<console::WindowSize> size;
-    // Key bytes readKey() hands out in order; a value outside 0-255 is
-    // returned as it is (a runtime error or end of input).
+    // Key bytes pending now, in order; a value outside 0-255 is returned as it
+    // is (a runtime error or end of input).
     std::deque<int> keys;
-    // Everything written to standard output since the last reset.
-    std::string output;
-    // Every call that changes the console, in order: "write:<bytes>",
-    // "flush", "vt-output", "utf8", "game-input", "restore-input", ...
-    std::vector<std::string> calls;
-    bool quitEvent = false;
-    // windowSize() throws std::runtime_error, to unwind through its caller.
-    bool throwOnWindowSize = false;
-    bool stopRequest = false;
-    // The clock; waitForEvent() moves it on by the time it was given.
     int64_t nowNs = 0;
+    // When set, every wait lasts exactly this long, whatever it was asked for.
+    int64_t passNs = 0;
+    // How long reading one key byte takes.
+    int64_t readCostNs = 0;
+    // Scripted events by time, in the session notation: "keys \e[A",
+    // "size 30x12", "size none", "stall 450", "stop", "signal".
+    std::multimap<int64_t, std::string> events;
+    // A wait that would go past this throws, so a run that never ends fails.
+    int64_t endNs = std::numeric_limits<int64_t>::max();
+    std::string output;  // every byte written to standard output
+    // Every console call that changes something and every event, one a line,
+    // each after the time in milliseconds; control bytes escaped.
+    std::string transcript;
+    bool quitEvent = false;
+    bool stopRequest = false;
+    bool throwOnWindowSize = false;  // windowSize() throws std::runtime_error
 };
 
 // The one fake console; reset between tests.
 FakeConsole& fakeConsole();
 void resetFakeConsole();
+
+// "2.9" milliseconds in nanoseconds.
+int64_t msToNs(const std::string& ms);
+
+// Applies one event now, as if it had been scripted for this moment.
+void applyEvent(const std::string& event);
+
+// Bytes as a golden file shows them: ESC as \e, backslash doubled, other
+// control and non-ASCII bytes as \xNN. unescape reads that notation back.
+std::string escape(std::string_view bytes);
+std::string unescape(std::string_view text);

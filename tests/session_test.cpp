@@ -1,0 +1,106 @@
+// Golden sessions: each tests/golden/NAME.session is a short script played
+// through the real GameApp on the fake console, and everything the program
+// does to the console (set-up, every frame, restore) must match NAME.golden
+// byte for byte. `make golden` rewrites the golden files; a changed golden
+// file is a change of behaviour, to be read in the diff.
+//
+// A script line is one of:
+//   seed N            the engine's seed
+//   pass MS           every wait lasts exactly MS (a system that oversleeps)
+//   EVENT             an event before the run: "size 30x12", "keys ..."
+//   MS EVENT          an event at MS milliseconds: keys BYTES (\e, \xNN),
+//                     size WxH, size none (the query fails), stall MS,
+//                     stop (Ctrl+Z), signal (a quit signal)
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/game_app.h"
+#include "fake_console.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const fs::path kGoldenDir = ZINTARAPOLKE_GOLDEN_DIR;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string play(const std::string& script) {
+    resetFakeConsole();
+    FakeConsole& f = fakeConsole();
+    GameApp app;
+    std::istringstream lines(script);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::string word = line.substr(0, line.find(' '));
+        const std::string rest = line.substr(std::min(line.size(), word.size() + 1));
+        if (word == "seed") {
+            app.game.rng.seed(static_cast<uint32_t>(std::stoul(rest)));
+        } else if (word == "pass") {
+            f.passNs = msToNs(rest);
+        } else if (std::isdigit(static_cast<unsigned char>(word[0]))) {
+            f.events.emplace(msToNs(word), rest);
+        } else {
+            applyEvent(line);
+        }
+    }
+    f.endNs = (f.events.empty() ? 0 : f.events.rbegin()->first) + 60'000'000'000;
+    try {
+        app.run();
+    } catch (const std::exception& e) {
+        f.transcript += std::string("run ended by an exception: ") + e.what() + "\n";
+    }
+    return f.transcript;
+}
+
+std::vector<std::string> sessionNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(kGoldenDir)) {
+        if (entry.path().extension() == ".session") names.push_back(entry.path().stem().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct GoldenSession : testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenSession, MatchesItsGoldenFile) {
+    const fs::path golden = kGoldenDir / (GetParam() + ".golden");
+    const std::string actual = play(readFile(kGoldenDir / (GetParam() + ".session")));
+    if (std::getenv("ZINTARAPOLKE_UPDATE_GOLDEN") != nullptr) {
+        std::ofstream(golden, std::ios::binary) << actual;
+        return;
+    }
+    const std::string expected = readFile(golden);
+    if (actual == expected) return;
+    std::ofstream(GetParam() + ".actual", std::ios::binary) << actual;
+    // The first line that differs, with its number, is what a reader needs.
+    std::istringstream a(actual), e(expected);
+    const auto next = [](std::istream& in) {
+        std::string line;
+        return std::getline(in, line) ? line : "(end of file)";
+    };
+    std::string lineA, lineE;
+    int number = 0;
+    do {
+        lineA = next(a);
+        lineE = next(e);
+        ++number;
+    } while (lineA == lineE && (a || e));
+    ADD_FAILURE() << golden.string() << " differs first at line " << number
+                  << "\n  golden: " << lineE << "\n  actual: " << lineA << "\nThe whole run is in "
+                  << fs::absolute(GetParam() + ".actual").string()
+                  << "; `make golden` rewrites the golden files.";
+}
+
+INSTANTIATE_TEST_SUITE_P(, GoldenSession, testing::ValuesIn(sessionNames()),
+                         [](const auto& info) { return info.param; });
+
+}  // namespace
