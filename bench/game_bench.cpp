@@ -55,7 +55,7 @@ void BM_Frame(benchmark::State& state) {
     const bool full = state.range(0) != 0;
     for (auto _ : state) {
         fakeConsole().output.clear();
-        fakeConsole().calls.clear();
+        fakeConsole().transcript.clear();
         app.fullRedraw = full;
         app.render();
     }
