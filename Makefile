@@ -8,7 +8,7 @@ WIN_DIR ?= build-windows
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: all build play test unit e2e bench fuzz format windows test-windows clean
+.PHONY: all build play test unit e2e golden bench fuzz format windows test-windows clean
 
 all: build
 
@@ -31,6 +31,10 @@ unit: build
 
 e2e: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -L e2e
+
+# Rewrites tests/golden/*.golden from the sessions' runs; review with git diff.
+golden: build
+	ZINTARAPOLKE_UPDATE_GOLDEN=1 ./$(BUILD_DIR)/tests/unit_tests --gtest_filter='GoldenSession.*'
 
 bench: build
 	./$(BUILD_DIR)/bench/zintarapolke_bench
