@@ -35,21 +35,30 @@ TEST(KeyDecoder, ByteSequences) {
     const Case cases[] = {
         {"wAsD"sv, false, "ULD", 0, false, false},  // the fourth turn finds the queue full
         {"adwsd"sv, false, "UR", 0, false, false},  // reversing or repeating the last turn
-        {"\x00qH"sv, false, "U", 0, true, false},   // the byte after a quit is the scan code
         {"\x00H\x00K"sv, false, "UL", 0, false, false},
         {"\xe0P\xe0M"sv, false, "DR", 0, false, false},
-        {"\xe0\xe0H"sv, false, "", 0, false, false},   // a prefix after a prefix is a scan code
-        {"\x00\x1b[A"sv, false, "", 0, false, false},  // and so is an escape byte
         {"\x1b[A\x1b[D"sv, false, "UL", 0, false, false},
-        {"\x1b[B\x1b[C"sv, false, "DR", 0, false, false},
-        {"\x1b\x1b[A"sv, false, "U", 0, false, false},  // a new escape starts over
-        {"w\x1b[\x1b[D"sv, false, "UL", 0, false, false},
+        {"\x1bOB\x1bOC"sv, false, "DR", 0, false, false},  // application cursor mode
+        // The byte after a prefix is a scan code, even Q, R, another prefix or ESC.
+        {"\x00qH"sv, false, "", 0, false, false},
+        {"\xe0Qw"sv, false, "U", 0, false, false},  // Page Down, then a letter
+        {"\xe0R"sv, true, "", 0, false, true},      // Insert
+        {"\xe0\xe0H"sv, false, "", 0, false, false},
+        {"\x00\x1b[A"sv, false, "", 0, false, false},
+        // Sequences started over, broken off, or read to their end and dropped.
+        {"\x1b\x1b[A"sv, false, "U", 0, false, false},
         {"w\x1b[\x00K"sv, false, "UL", 0, false, false},
         {"\x1b[a"sv, false, "", 0, false, false},
-        {"\x1bw"sv, false, "", 0, false, false},  // the w only ends the escape
-        {"r"sv, false, "", 0, false, false},
-        {"\x1bR"sv, true, "", 3, false, false},
-        {"\xe0Rw"sv, true, "", 0, false, false},  // the w is taken as a scan code
+        {"\x1bw"sv, false, "", 0, false, false},
+        {"\x1bOQ\x1bOS"sv, false, "", 0, false, false},          // F2, F4
+        {"\x1bOR\x1b[[B"sv, true, "", 0, false, true},           // F3; F2 on the Linux console
+        {"\x1b[1;2D\x1b[1;5Aw"sv, false, "U", 0, false, false},  // Shift+Left, Ctrl+Up
+        {"\x1b[15~\x1b[1;"sv, false, "", 6, false, false},       // F5, then a sequence under way
+        {"\x1b[1;2Q\x1b[200~r"sv, true, "", 0, false, false},    // Shift+F2, a paste; r restarts
+        // Q and R as keys, alone or after a lone ESC; R only once the game is over.
+        {"r\x1bR"sv, false, "", 0, false, false},
+        {"\x1bR"sv, true, "", 0, false, false},
+        {"\x1bq"sv, false, "", 0, true, false},
         {"Rw"sv, true, "U", 0, false, false},
     };
     for (const Case& c : cases) {

@@ -1,6 +1,9 @@
 // Decoding of console key bytes into the game's actions. Arrow keys arrive as
 // a console key code (0x00 or 0xE0, then a scan code) or as an ANSI cursor
-// sequence (ESC [ letter); the decoder follows both across calls in keyState.
+// sequence (ESC [ letter, or ESC O letter in the terminal's application cursor
+// mode); the decoder follows both across calls in keyState. Every other
+// escape sequence (function keys, arrows with Shift or Ctrl) is read to its
+// end and dropped, so none of its bytes is taken for a letter.
 #pragma once
 
 #include <cstdint>
@@ -22,9 +25,13 @@ inline constexpr int32_t kAfterNul = 1;     // 0x00 read, a scan code follows
 inline constexpr int32_t kAfterE0 = 2;      // 0xE0 read, a scan code follows
 inline constexpr int32_t kAfterEscape = 3;  // ESC read
 inline constexpr int32_t kAfterCsi = 4;     // ESC [ read
+inline constexpr int32_t kAfterSs3 = 5;     // ESC O read: one byte follows
+inline constexpr int32_t kInCsi = 6;        // ESC [ and parameters: no arrow, up to a final byte
+inline constexpr int32_t kAfterCsiCsi = 7;  // ESC [ [ read: a Linux console function key
 }  // namespace key_state
 
-// Decodes one byte, updating keyState. Restart is reported only while gameOver.
+// Decodes one byte, updating keyState. Q and R act wherever they are a key
+// press (alone, or after a lone ESC); restart only while gameOver.
 DecodedKey decodeKey(int32_t& keyState, uint8_t key, bool gameOver);
 
 inline constexpr std::size_t kMaxQueuedTurns = 3;

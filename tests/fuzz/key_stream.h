@@ -17,7 +17,7 @@ inline const char* playKeyStream(const uint8_t* data, std::size_t size) {
         app.handleKey(data[i]);
         if (i % 3 == 2) app.game.step();
         const SnakeGame& g = app.game;
-        if (app.keyState < 0 || app.keyState > 4) return "keyState out of range";
+        if (app.keyState < 0 || app.keyState > 7) return "keyState out of range";
         if (g.directionQueue.size() > 3) return "more than three turns queued";
         Direction before = g.direction;
         for (const Direction d : g.directionQueue) {
