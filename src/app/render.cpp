@@ -12,12 +12,16 @@ void GameApp::render() {
     CellCanvas canvas{frameBuffer, termCols};
 
     const bool full = fullRedraw;
+    // Once the game is over and shown so, nothing on the board moves until a
+    // restart or a resize redraws it all: repainting the snake would only
+    // break the prompts that lie over the bottom two rows.
+    const bool boardStill = game.gameOver && hudGameOver;
     if (full) {
         canvas.clearScreen(colour::kBoard);
         frame::paintSnake(canvas, game);
         frame::paintFood(canvas, game);  // over a segment sharing its cell
         fullRedraw = false;
-    } else {
+    } else if (!boardStill) {
         frame::eraseVacatedCells(canvas, prevBody, game);
         frame::eraseStaleFood(canvas, prevFood, prevFoodValue, prevHasFood, game);
         frame::paintFood(canvas, game);
