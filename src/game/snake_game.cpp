@@ -61,9 +61,13 @@ void SnakeGame::resize(int32_t w, int32_t h) {
             c.x = std::clamp(c.x, 0, width - 1);
             c.y = std::clamp(c.y, 0, height - 1);
         }
-        // The board had no size before: lay out a fresh snake, keeping the
-        // score and direction of the game in progress.
-        if (body.empty()) spawnBody(width, height);
+        // The board had no size before: a fresh snake, which starts like a new
+        // game's (heading right, nothing queued); the score is kept.
+        if (body.empty()) {
+            spawnBody(width, height);
+            direction = Direction::Right;
+            directionQueue.clear();
+        }
     }
     if (!hasFood || !onBoard(food)) placeFood();
     if (hitsItself()) gameOver = true;
