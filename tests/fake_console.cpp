@@ -72,8 +72,12 @@ void applyEvent(const std::string& event) {
         if (arg != "none") f.size = {std::stoi(arg), std::stoi(arg.substr(arg.find('x') + 1))};
     } else if (kind == "stall") {
         f.nowNs += msToNs(arg);
-    } else if (kind == "stop" || kind == "signal") {
-        (kind == "stop" ? f.stopRequest : f.quitEvent) = true;
+    } else if (kind == "stop") {
+        f.stopRequest = true;
+    } else if (kind == "continue") {
+        f.continued = true;
+    } else if (kind == "signal") {
+        f.quitEvent = true;
     } else {
         throw std::invalid_argument("unknown event: " + event);
     }
@@ -85,6 +89,8 @@ WindowSize windowSize() {
     if (fakeConsole().throwOnWindowSize) throw std::runtime_error("window size");
     return fakeConsole().size.value_or(kFallbackSize);
 }
+
+bool hasKeyboard() { return !fakeConsole().noKeyboard; }
 
 bool keyPending() { return !fakeConsole().keys.empty(); }
 
@@ -125,7 +131,11 @@ void flushOut() { log("flush"); }
 void watchProcessEvents() { log("watch-events"); }
 bool quitEventSeen() { return fakeConsole().quitEvent; }
 bool takeStopRequest() { return std::exchange(fakeConsole().stopRequest, false); }
-void stopUntilContinued() { log("stopped"); }
+void stopUntilContinued() {
+    log("stopped");
+    fakeConsole().continued = true;
+}
+bool takeContinue() { return std::exchange(fakeConsole().continued, false); }
 void finishQuitEvent() {}
 
 }  // namespace console

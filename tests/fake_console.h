@@ -25,7 +25,8 @@ struct FakeConsole {
     // How long reading one key byte takes.
     int64_t readCostNs = 0;
     // Scripted events by time, in the session notation: "keys \e[A",
-    // "size 30x12", "size none", "stall 450", "stop", "signal".
+    // "size 30x12", "size none", "stall 450", "stop" (Ctrl+Z), "continue"
+    // (after a stop from outside), "signal" (one that ends the program).
     std::multimap<int64_t, std::string> events;
     // A wait that would go past this throws, so a run that never ends fails.
     int64_t endNs = std::numeric_limits<int64_t>::max();
@@ -35,6 +36,8 @@ struct FakeConsole {
     std::string transcript;
     bool quitEvent = false;
     bool stopRequest = false;
+    bool continued = false;
+    bool noKeyboard = false;
     bool throwOnWindowSize = false;  // windowSize() throws std::runtime_error
 };
 

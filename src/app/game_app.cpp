@@ -2,6 +2,7 @@
 
 #include "game/key_decoder.h"
 #include "term/console.h"
+#include "term/screen_size.h"
 #include "term/terminal_mode.h"
 
 void GameApp::run() {
@@ -18,7 +19,8 @@ void GameApp::run() {
         runPass(schedule);
         if (quitRequested) break;  // at once: no wait after the quit key
         console::waitForEvent(schedule.nextTickNs() - console::nowNs());
-        if (console::takeStopRequest()) suspend(schedule);
+        if (console::takeStopRequest()) suspend();
+        if (console::takeContinue()) resume(schedule);
     }
 }
 
@@ -48,7 +50,7 @@ void GameApp::runPass(TickSchedule& schedule) {
 }
 
 bool GameApp::pollTerminalSize() {
-    const console::WindowSize size = console::windowSize();
+    const console::WindowSize size = screenSize();
     int32_t cells = size.cols / 2;  // an odd last column is not used
     int32_t rows = size.rows;
     if (cells < 1) cells = 0;
@@ -89,11 +91,18 @@ void GameApp::restart() {
     prevHasFood = false;
 }
 
-void GameApp::suspend(TickSchedule& schedule) {
+void GameApp::suspend() {
     TerminalMode::restore();
     console::stopUntilContinued();
+}
+
+void GameApp::resume(TickSchedule& schedule) {
+    // Whatever stopped the game (Ctrl+Z, or a stop from outside that left the
+    // terminal as the shell set it), the game mode goes back on and the
+    // screen is drawn anew, at the window's size now.
     TerminalMode::enter();
     fullRedraw = true;
+    pollTerminalSize();
     schedule.start(console::nowNs());  // time spent stopped is not caught up
     render();
 }

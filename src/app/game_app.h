@@ -39,6 +39,8 @@ struct GameApp {
     void render();
     // The restart key after game over: a new game and a full redraw.
     void restart();
-    // Ctrl+Z: the console back to normal while stopped, game mode on resume.
-    void suspend(TickSchedule& schedule);
+    // Ctrl+Z: the console back to normal, then stopped until continued.
+    void suspend();
+    // After any stop: game mode on again, a full redraw, no catch-up ticks.
+    void resume(TickSchedule& schedule);
 };

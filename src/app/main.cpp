@@ -1,14 +1,4 @@
-// Zintarapolke: a snake game for the text console.
-#include "app/game_app.h"
-#include "term/console.h"
+// Zintarapolke: a snake game for the text console. It takes no arguments.
+#include "app/run_game.h"
 
-int main() {
-    {
-        GameApp app;
-        app.run();
-    }
-    // Ended by a signal: now that the console is restored, let the signal's
-    // default action happen so the parent sees how the program ended.
-    console::finishQuitEvent();
-    return 0;
-}
+int main() { return runGame(); }

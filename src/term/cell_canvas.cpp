@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "term/console.h"
+#include "term/screen_size.h"
 #include "term/vt.h"
 
 namespace {
@@ -68,7 +68,7 @@ void CellCanvas::putCentred(int32_t row, std::string_view text, std::string_view
 }
 
 void CellCanvas::clearScreen(std::string_view colour) {
-    const console::WindowSize size = console::windowSize();
+    const console::WindowSize size = screenSize();
     const int32_t cols = size.cols > 0 ? size.cols : 0;
     const int32_t rows = size.rows > 0 ? size.rows : 0;
     for (int32_t r = 1; r <= rows; ++r) {

@@ -21,11 +21,16 @@ inline constexpr WindowSize kFallbackSize{80, 24};
 // kFallbackSize when it cannot be asked. Asked anew on every call.
 WindowSize windowSize();
 
+// True when there is a terminal to read keys from. Without one nothing could
+// steer or quit the game, so it does not start.
+bool hasKeyboard();
+
 // True when a key byte can be read at once; never waits.
 bool keyPending();
 
 // The next key byte (0 to 255) without echo or line buffering; -1 at end of
-// input or on an error. Call only after keyPending() said yes.
+// input or on an error. End of input and a hung-up terminal count as a quit
+// event. Call only after keyPending() said yes.
 int readKey();
 
 // The steady clock, in nanoseconds.
@@ -48,13 +53,18 @@ void writeOut(std::string_view bytes);
 void flushOut();
 
 // Process-level events that must end or suspend the game in an orderly way:
-// an interrupt, termination, a closed terminal, a closed output pipe; on Linux
-// and macOS also a stop from the keyboard. Handlers only set flags; the main
-// loop asks for them here.
+// an interrupt, termination or any other signal that would end the program, a
+// closed terminal, a closed output pipe; on Linux and macOS also a stop from
+// the keyboard and a continue. Handlers only set flags; the main loop asks for
+// them here.
 void watchProcessEvents();
 bool quitEventSeen();
 bool takeStopRequest();     // true once per stop request (Ctrl+Z)
 void stopUntilContinued();  // the default stop, returning once continued
-void finishQuitEvent();     // after the restore: take the event's default action
+// True once after the program was continued from a stop of any kind. When it
+// is continued in the background it first stops itself again, until it is
+// brought to the foreground: the terminal is then the game's again.
+bool takeContinue();
+void finishQuitEvent();  // after the restore: take the event's default action
 
 }  // namespace console

@@ -31,8 +31,8 @@ int ttyFd() {
     return fd;
 }
 
-// The terminal's modes when the game mode was last entered; the restore puts
-// back the flags the game turned off for its own sake.
+// The terminal's modes as the game found them; the restore puts back the
+// flags the game turned off for its own sake.
 termios foundModes = termios_modes::usualFound();
 
 bool readModes(termios& t) {
@@ -42,18 +42,42 @@ bool readModes(termios& t) {
 
 void writeModes(const termios& t) { tcsetattr(ttyFd(), TCSANOW, &t); }
 
+// Another process group has the terminal: a shell the game was put behind.
+bool inBackground() {
+    const int fd = ttyFd();
+    const pid_t foreground = fd >= 0 ? tcgetpgrp(fd) : -1;
+    return foreground != -1 && foreground != getpgrp();
+}
+
 // ===================== Process events ====================================
 
 // Written by the handlers, read by the main loop. Handlers do nothing else
 // (the crash handler aside), so nothing is drawn or allocated in them.
-volatile sig_atomic_t quitSignal = 0;     // SIGINT, SIGTERM or SIGHUP, once seen
+volatile sig_atomic_t quitSignal = 0;     // a signal that ends the program, once seen
 volatile sig_atomic_t stopRequested = 0;  // SIGTSTP
+volatile sig_atomic_t continued = 0;      // SIGCONT
 volatile sig_atomic_t crashTtyFd = -1;    // the terminal, opened before any handler
 bool outputBroken = false;                // standard output's reader has gone
+bool inputGone = false;                   // the terminal hung up or reached its end
 
-constexpr int kQuitSignals[] = {SIGINT, SIGTERM, SIGHUP};
-// SIGQUIT (Ctrl+\ while signal keys are on) dumps core like the faults do.
-constexpr int kCrashSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGQUIT};
+// Every signal whose default action ends the program without a core dump:
+// the game restores the terminal the orderly way, as for Q, then takes that
+// action. (The real-time signals join them where the system has them.)
+constexpr int kQuitSignals[] = {
+    SIGINT, SIGTERM, SIGHUP,    SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF,
+#if defined(__linux__)
+    SIGIO,  SIGPWR,  SIGSTKFLT,
+#endif
+};
+// Those that dump core, SIGQUIT (Ctrl+\ while signal keys are on) among them:
+// the program may be in any state, so the terminal is restored from inside
+// the handler, then the default action takes over.
+constexpr int kCrashSignals[] = {
+    SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGQUIT, SIGTRAP, SIGSYS, SIGXCPU, SIGXFSZ,
+#if defined(SIGEMT)
+    SIGEMT,
+#endif
+};
 
 // The terminal restore joined into one buffer before any handler can run, so
 // the crash handler sends it with one write and builds nothing itself.
@@ -75,18 +99,22 @@ void onQuitSignal(int sig) { quitSignal = sig; }
 
 void onStopSignal(int) { stopRequested = 1; }
 
+void onContinueSignal(int) { continued = 1; }
+
 // Runs once (SA_RESETHAND): only async-signal-safe calls, then the default
-// action of the same signal (core dump or termination) takes over.
+// action of the same signal (core dump or termination) takes over. The modes
+// go first: a write to an output past its file-size limit (SIGXFSZ) ends the
+// program at once.
 void onCrashSignal(int sig) {
     const int savedErrno = errno;
-    if (write(STDOUT_FILENO, crashRestore, crashRestoreLength) < 0) {
-        // Nothing more can be done about a broken output.
-    }
     termios t;
     const int fd = crashTtyFd;
     if (fd >= 0 && tcgetattr(fd, &t) == 0) {
         const termios restored = termios_modes::restoredMode(t, foundModes);
         tcsetattr(fd, TCSANOW, &restored);
+    }
+    if (write(STDOUT_FILENO, crashRestore, crashRestoreLength) < 0) {
+        // Nothing more can be done about a broken output.
     }
     errno = savedErrno;
     raise(sig);
@@ -105,15 +133,24 @@ void setAction(int sig, void (*handler)(int), int flags = SA_RESTART) {
     sigaction(sig, &action, nullptr);
 }
 
-void unblock(int sig) {
+// A signal ignored at start (nohup, a background job without job control)
+// stays ignored, as the one who started the program asked.
+void watch(int sig, void (*handler)(int), int flags = SA_RESTART) {
+    if (!ignoredAtStart(sig)) setAction(sig, handler, flags);
+}
+
+// The signal's default action, now, also where the game had blocked it.
+void raiseDefault(int sig) {
+    setAction(sig, SIG_DFL);
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, sig);
     sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(sig);
 }
 
 // A write or flush that failed because the reader of a pipe is gone ends the
-// game like a quit key (SIGPIPE is ignored, so the error arrives as EPIPE).
+// game like a quit key (when SIGPIPE is ignored, the error arrives as EPIPE).
 void noteOutputError() {
     if (errno == EPIPE) outputBroken = true;
 }
@@ -131,28 +168,27 @@ WindowSize windowSize() {
     return {ws.ws_col, ws.ws_row};
 }
 
+bool hasKeyboard() { return ttyFd() >= 0; }
+
 bool keyPending() {
-    const int fd = ttyFd();
-    if (fd < 0) return false;
-    pollfd p{fd, POLLIN, 0};
-    return poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+    pollfd p{ttyFd(), POLLIN, 0};
+    // A hang-up or error counts too: the read that follows finds it out.
+    return p.fd >= 0 && poll(&p, 1, 0) > 0 && p.revents != 0;
 }
 
 int readKey() {
-    const int fd = ttyFd();
     unsigned char byte = 0;
-    if (fd < 0) return -1;
     ssize_t n;
     do {
-        n = read(fd, &byte, 1);
+        n = read(ttyFd(), &byte, 1);
     } while (n < 0 && errno == EINTR);
-    return n == 1 ? byte : -1;
+    if (n == 1) return byte;
+    // End of input or a hung-up terminal (EIO): nothing can steer or quit the
+    // game any more, so it ends as if Q had been pressed.
+    if (n == 0 || errno != EAGAIN) inputGone = true;
+    return -1;
 }
 
-// Terminals here take escape sequences as they are. What they do need is a
-// frame in one piece: a standard output buffer that holds a whole frame lets
-// each flush hand it over in one write, so the terminal never shows half a
-// frame. Set once, before anything is written (a resume calls this again).
 int64_t nowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -161,6 +197,10 @@ int64_t nowNs() {
 
 void waitForEvent(int64_t) { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }
 
+// Terminals here take escape sequences as they are. What they do need is a
+// frame in one piece: a standard output buffer that holds a whole frame lets
+// each flush hand it over in one write, so the terminal never shows half a
+// frame. Set once, before anything is written (a resume calls this again).
 void enableVirtualTerminalOutput() {
     static char frameSized[1 << 16];
     static const bool buffered = std::setvbuf(stdout, frameSized, _IOFBF, sizeof frameSized) == 0;
@@ -173,7 +213,9 @@ void useUtf8() {}
 void enterGameInput() {
     termios t;
     if (!readModes(t)) return;
-    foundModes = t;
+    // After a stop from outside (kill -STOP) the modes may still be the
+    // game's own; only modes with line input are a shell's to put back.
+    if ((t.c_lflag & ICANON) != 0) foundModes = t;
     writeModes(termios_modes::gameMode(t));
 }
 
@@ -194,20 +236,20 @@ void flushOut() {
 void watchProcessEvents() {
     crashTtyFd = ttyFd();  // opened here, never inside a handler
     joinCrashRestore();
-    // A signal ignored at start (nohup, a background job without job control)
-    // stays ignored, as the one who started the program asked.
-    for (const int sig : kQuitSignals) {
-        if (!ignoredAtStart(sig)) setAction(sig, onQuitSignal);
-    }
-    if (!ignoredAtStart(SIGTSTP)) setAction(SIGTSTP, onStopSignal);
+    for (const int sig : kQuitSignals)
+        watch(sig, onQuitSignal);
+#if defined(SIGRTMIN)
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig)
+        watch(sig, onQuitSignal);
+#endif
+    watch(SIGTSTP, onStopSignal);
+    watch(SIGCONT, onContinueSignal);
     // SA_NODEFER: the handler's own raise() takes the default action at once.
-    for (const int sig : kCrashSignals) {
-        if (!ignoredAtStart(sig)) setAction(sig, onCrashSignal, SA_RESETHAND | SA_NODEFER);
-    }
-    setAction(SIGPIPE, SIG_IGN);
+    for (const int sig : kCrashSignals)
+        watch(sig, onCrashSignal, SA_RESETHAND | SA_NODEFER);
 }
 
-bool quitEventSeen() { return quitSignal != 0 || outputBroken; }
+bool quitEventSeen() { return quitSignal != 0 || outputBroken || inputGone; }
 
 bool takeStopRequest() {
     if (stopRequested == 0) return false;
@@ -216,18 +258,28 @@ bool takeStopRequest() {
 }
 
 void stopUntilContinued() {
-    setAction(SIGTSTP, SIG_DFL);
-    unblock(SIGTSTP);
-    raise(SIGTSTP);  // the process stops here until SIGCONT (fg or bg)
+    raiseDefault(SIGTSTP);  // the process stops here until SIGCONT (fg or bg)
     setAction(SIGTSTP, onStopSignal);
+}
+
+bool takeContinue() {
+    if (continued == 0) return false;
+    // Continued behind the shell (bg, or kill -CONT while the shell has the
+    // terminal): stop again, as the terminal would stop the game for touching
+    // its modes, rather than draw over the shell's prompt. In an orphaned
+    // process group the stop is not taken; wait there for the terminal.
+    while (inBackground() && quitSignal == 0) {
+        raise(SIGTTOU);
+        if (inBackground()) poll(nullptr, 0, 100);
+    }
+    continued = 0;
+    return true;
 }
 
 void finishQuitEvent() {
     const int sig = quitSignal;
     if (sig == 0) return;  // no signal, or only a broken output: status 0
-    setAction(sig, SIG_DFL);
-    unblock(sig);
-    raise(sig);
+    raiseDefault(sig);
 }
 
 }  // namespace console

@@ -53,6 +53,17 @@ WindowSize windowSize() {
     return console_modes::windowFromRect(w.Left, w.Top, w.Right, w.Bottom);
 }
 
+// _getch reads the console's own input, whatever standard input is; without
+// a console (a detached process) there is nothing to read keys from.
+bool hasKeyboard() {
+    const HANDLE input =
+        CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (input == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(input);
+    return true;
+}
+
 bool keyPending() { return _kbhit() != 0; }
 
 int readKey() { return _getch(); }
@@ -97,6 +108,7 @@ bool quitEventSeen() { return interrupted; }
 // No job control on Windows: nothing stops the game from outside.
 bool takeStopRequest() { return false; }
 void stopUntilContinued() {}
+bool takeContinue() { return false; }
 
 // After Ctrl+C or Ctrl+Break, end with the status the default handler gives,
 // so a calling script sees an interrupted program, not a normal quit.
