@@ -19,6 +19,7 @@ void coil(SnakeGame& game, int32_t length) {
         const int32_t col = row % 2 == 0 ? p % 200 : 199 - p % 200;
         game.body.push_front({col, row});
     }
+    game.recount();
     game.direction = Direction::Down;
     game.placeFood();
 }
@@ -32,6 +33,7 @@ void BM_StepLongSnake(benchmark::State& state) {
         game.step();
         game.body.pop_front();  // undo the move, so every step starts alike
         game.body.push_back(tail);
+        game.recount();
     }
 }
 BENCHMARK(BM_StepLongSnake)->Arg(4)->Arg(1000)->Arg(10000);

@@ -19,6 +19,7 @@ TEST(Render, AnUnchangedFrameIsTheFoodThenEverySegmentInOneWrite) {
     app.termRows = 24;
     app.game.height = 23;
     app.game.body = {{20, 11}, {19, 11}, {18, 11}, {17, 11}};
+    app.game.recount();
     app.game.food = {5, 3};
     app.game.foodValue = 42;
     app.game.hasFood = true;

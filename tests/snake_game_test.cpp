@@ -56,6 +56,7 @@ TEST(PlaceFood, GivingUpTakesTheAttemptLimitOfTwoDrawsEachAndKeepsTheOldFood) {
         g.width = c.w;
         g.height = c.h;
         g.body = c.body;
+        g.recount();
         g.rng.seed(2);
         g.food = {7, 7};
         g.foodValue = 0x5A;
@@ -74,6 +75,7 @@ TEST(PlaceFood, FindsTheLastFreeCellsOfACrowdedBoard) {
         g.width = 12;
         g.height = 7;
         g.body = coveredBoard(12, 7, free);
+        g.recount();
         g.rng.seed(11);
         g.placeFood();
         ASSERT_TRUE(g.hasFood) << free;

@@ -38,6 +38,7 @@ void SnakeGame::reset(int32_t w, int32_t h) {
     direction = Direction::Right;
     directionQueue.clear();
     spawnBody(width, height);
+    recount();
     placeFood();  // after the new body exists, so the food avoids it
 }
 
@@ -49,6 +50,13 @@ void SnakeGame::spawnBody(int32_t w, int32_t h) {
     // Head first, tail to its left; narrow boards fold the tail onto column 0.
     for (int32_t k = 0; k < kStartLength; ++k)
         body.push_back({std::max(x0 - k, 0), y});
+}
+
+void SnakeGame::recount() {
+    segmentsPerCell.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    for (const Cell& c : body) {
+        if (onBoard(c)) ++segmentsPerCell[cellIndex(c)];
+    }
 }
 
 void SnakeGame::resize(int32_t w, int32_t h) {
@@ -69,17 +77,14 @@ void SnakeGame::resize(int32_t w, int32_t h) {
             directionQueue.clear();
         }
     }
+    recount();
     if (!hasFood || !onBoard(food)) placeFood();
     if (hitsItself()) gameOver = true;
 }
 
+// Only the head counts: it hits the body when another segment shares its cell.
 bool SnakeGame::hitsItself() const {
-    if (body.size() < 2) return false;
-    return std::find(std::next(body.begin()), body.end(), body.front()) != body.end();
-}
-
-bool SnakeGame::covers(Cell c) const {
-    return std::find(body.begin(), body.end(), c) != body.end();
+    return body.size() >= 2 && segmentsPerCell[cellIndex(body.front())] > 1;
 }
 
 void SnakeGame::placeFood() {
@@ -115,7 +120,11 @@ void SnakeGame::step() {
     const bool eats = hasFood && head == food;
 
     body.push_front(head);
-    if (!eats) body.pop_back();
+    ++segmentsPerCell[cellIndex(head)];
+    if (!eats) {
+        --segmentsPerCell[cellIndex(body.back())];
+        body.pop_back();
+    }
 
     // After the move, so the head may enter the cell the tail just left.
     if (hitsItself()) {

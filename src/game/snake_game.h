@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <random>
+#include <vector>
 
 #include "game/cell.h"
 
@@ -20,6 +21,11 @@ struct SnakeGame {
     int32_t height = 0;
     Direction direction = Direction::Right;
     bool gameOver = false;
+    // How many segments lie on each board cell, row by row: whether a cell is
+    // covered is one look-up however long the snake is. Kept by every
+    // operation that changes the body; code that writes body, width or height
+    // directly calls recount().
+    std::vector<int32_t> segmentsPerCell;
 
     SnakeGame();
     SnakeGame(const SnakeGame&) = delete;
@@ -32,9 +38,14 @@ struct SnakeGame {
     // 0 <= x < width and 0 <= y < height.
     bool onBoard(Cell c) const { return c.x >= 0 && c.x < width && c.y >= 0 && c.y < height; }
     // Whether any segment lies on c.
-    bool covers(Cell c) const;
+    bool covers(Cell c) const { return onBoard(c) && segmentsPerCell[cellIndex(c)] > 0; }
+    // Counts the segments per cell anew from body, width and height.
+    void recount();
     void placeFood();
     void step();
+
+private:
+    std::size_t cellIndex(Cell c) const { return static_cast<std::size_t>(c.y * width + c.x); }
 };
 
 // A uniform value in [0, n) for 1 <= n < 2^31 by Lemire's nearly divisionless
