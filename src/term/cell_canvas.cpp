@@ -60,11 +60,9 @@ void CellCanvas::putCentred(int32_t row, std::string_view text, std::string_view
     }
     // Odd padding: a leading space fills the left half of the first cell, so
     // the text's first byte lands on console column pad + 1.
-    std::string shifted;
-    shifted.reserve(text.size() + 1);
-    shifted.push_back(' ');
-    shifted.append(text);
-    putText(x, row, shifted, fg, bg);
+    const char first[2] = {' ', text.empty() ? ' ' : text[0]};
+    putCell({x, row}, {first, 2}, fg, bg);
+    if (text.size() > 1) putText(x + 1, row, text.substr(1), fg, bg);
 }
 
 void CellCanvas::clearScreen(std::string_view colour) {
