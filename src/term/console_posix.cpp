@@ -9,8 +9,6 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
-#include <thread>
 
 #include "term/console.h"
 #include "term/termios_modes.h"
@@ -60,6 +58,21 @@ volatile sig_atomic_t crashTtyFd = -1;    // the terminal, opened before any han
 bool outputBroken = false;                // standard output's reader has gone
 bool inputGone = false;                   // the terminal hung up or reached its end
 
+// The self-pipe: every handler but the crash handler writes a byte to it, so
+// the main loop's wait returns at once for the signal, even one that came
+// just before the wait began.
+int wakeRead = -1;
+int wakeWrite = -1;
+
+void wake() {
+    const int savedErrno = errno;
+    const char byte = 0;
+    if (write(wakeWrite, &byte, 1) < 0) {
+        // Full (a wake-up is pending anyway) or not open: nothing to do.
+    }
+    errno = savedErrno;
+}
+
 // Every signal whose default action ends the program without a core dump:
 // the game restores the terminal the orderly way, as for Q, then takes that
 // action. (The real-time signals join them where the system has them.)
@@ -95,11 +108,34 @@ void joinCrashRestore() {
         append(sequence);
 }
 
-void onQuitSignal(int sig) { quitSignal = sig; }
+void onQuitSignal(int sig) {
+    quitSignal = sig;
+    wake();
+}
 
-void onStopSignal(int) { stopRequested = 1; }
+void onStopSignal(int) {
+    stopRequested = 1;
+    wake();
+}
 
-void onContinueSignal(int) { continued = 1; }
+void onContinueSignal(int) {
+    continued = 1;
+    wake();
+}
+
+// The window changed size: the next pass's size poll finds out how.
+void onResize(int) { wake(); }
+
+void openSelfPipe() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    for (const int fd : fds) {
+        fcntl(fd, F_SETFD, FD_CLOEXEC);
+        fcntl(fd, F_SETFL, O_NONBLOCK);
+    }
+    wakeRead = fds[0];
+    wakeWrite = fds[1];
+}
 
 // Runs once (SA_RESETHAND): only async-signal-safe calls, then the default
 // action of the same signal (core dump or termination) takes over. The modes
@@ -149,8 +185,8 @@ void raiseDefault(int sig) {
     raise(sig);
 }
 
-// A write or flush that failed because the reader of a pipe is gone ends the
-// game like a quit key (when SIGPIPE is ignored, the error arrives as EPIPE).
+// A write that failed because the reader of a pipe is gone ends the game like
+// a quit key (when SIGPIPE is ignored, the error arrives as EPIPE).
 void noteOutputError() {
     if (errno == EPIPE) outputBroken = true;
 }
@@ -195,17 +231,21 @@ int64_t nowNs() {
         .count();
 }
 
-void waitForEvent(int64_t) { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }
-
-// Terminals here take escape sequences as they are. What they do need is a
-// frame in one piece: a standard output buffer that holds a whole frame lets
-// each flush hand it over in one write, so the terminal never shows half a
-// frame. Set once, before anything is written (a resume calls this again).
-void enableVirtualTerminalOutput() {
-    static char frameSized[1 << 16];
-    static const bool buffered = std::setvbuf(stdout, frameSized, _IOFBF, sizeof frameSized) == 0;
-    (void)buffered;
+// Sleeps in poll until a key byte, a signal or the next tick: between ticks
+// an idle game makes no system calls at all.
+void waitForEvent(int64_t timeoutNs) {
+    pollfd fds[2] = {{ttyFd(), POLLIN, 0}, {wakeRead, POLLIN, 0}};
+    const int64_t timeoutMs = timeoutNs <= 0 ? 0 : (timeoutNs + 999'999) / 1'000'000;
+    if (poll(fds, 2, static_cast<int>(timeoutMs)) <= 0 || fds[1].revents == 0) return;
+    char drained[64];
+    while (read(wakeRead, drained, sizeof drained) > 0) {
+    }
 }
+
+// Frames are not written through the C runtime's buffer: each frame reaches
+// the terminal in one write however large it is, so the terminal never shows
+// half a frame. Nothing to switch on here.
+void enableVirtualTerminalOutput() {}
 
 // The program writes only ASCII; there is no code page to switch.
 void useUtf8() {}
@@ -225,17 +265,30 @@ void restoreInput() {
     writeModes(termios_modes::restoredMode(t, foundModes));
 }
 
+// The whole of bytes in one write where the terminal takes it, else as many
+// as it needs: partial writes and interruptions go on where they stopped.
 void writeOut(std::string_view bytes) {
-    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) noteOutputError();
+    while (!bytes.empty()) {
+        const ssize_t n = write(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd out{STDOUT_FILENO, POLLOUT, 0};  // a non-blocking output, full for now
+            poll(&out, 1, -1);
+        } else if (n == 0 || errno != EINTR) {
+            noteOutputError();
+            return;
+        }
+    }
 }
 
-void flushOut() {
-    if (std::fflush(stdout) != 0) noteOutputError();
-}
+void flushOut() {}
 
 void watchProcessEvents() {
     crashTtyFd = ttyFd();  // opened here, never inside a handler
     joinCrashRestore();
+    openSelfPipe();
+    setAction(SIGWINCH, onResize);
     for (const int sig : kQuitSignals)
         watch(sig, onQuitSignal);
 #if defined(SIGRTMIN)
