@@ -56,7 +56,9 @@ TEST(PollTerminalSize, AWindowOfAbsurdSizeIsCapped) {
     EXPECT_EQ(app.termRows, 1000);
     app.render();
     const std::string& out = fakeConsole().output;
-    EXPECT_NE(out.find("\x1b[1000;1H\x1b[40m" + std::string(2000, ' ') + "\x1b["), out.npos);
+    const std::string lastRow =
+        std::string("\x1b[1000;1H\x1b[40m").append(2000, ' ').append("\x1b[");
+    EXPECT_NE(out.find(lastRow), out.npos);
     EXPECT_EQ(out.find("\x1b[1001;"), out.npos);
 }
 

@@ -17,7 +17,9 @@ void log(std::string_view what, std::string_view bytes = {}) {
     } else {
         std::snprintf(time, sizeof time, "%8.3f ", static_cast<double>(f.nowNs) / 1e6);
     }
-    f.transcript += time + std::string(what) + (bytes.empty() ? "" : " " + escape(bytes)) + "\n";
+    f.transcript.append(time).append(what);
+    if (!bytes.empty()) f.transcript.append(" ").append(escape(bytes));
+    f.transcript.append("\n");
 }
 
 }  // namespace
@@ -61,7 +63,7 @@ std::string unescape(std::string_view text) {
 
 void applyEvent(const std::string& event) {
     FakeConsole& f = fakeConsole();
-    log("< " + event);
+    log(std::string("< ").append(event));
     const std::string kind = event.substr(0, event.find(' '));
     const std::string arg = event.substr(std::min(event.size(), kind.size() + 1));
     if (kind == "keys") {
@@ -79,7 +81,7 @@ void applyEvent(const std::string& event) {
     } else if (kind == "signal") {
         f.quitEvent = true;
     } else {
-        throw std::invalid_argument("unknown event: " + event);
+        throw std::invalid_argument(std::string("unknown event: ").append(event));
     }
 }
 
