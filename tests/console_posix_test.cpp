@@ -7,7 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <utility>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -17,60 +17,40 @@
 namespace {
 
 TEST(TermiosModes, GameModeTurnsOffLineInputEchoAndFlowControlAndRestoreUndoesIt) {
-    // Signal keys on or off at start, flow control and extended input on or off.
-    for (const tcflag_t isig : {tcflag_t{0}, tcflag_t{ISIG}}) {
-        for (const bool flowControl : {false, true}) {
-            termios found{};
-            const tcflag_t extended = flowControl ? IEXTEN : 0;
-            found.c_lflag = ICANON | ECHO | ECHOE | extended | isig;
-            found.c_iflag = ICRNL | (flowControl ? IXON : 0);
-            found.c_oflag = OPOST | ONLCR;
-            found.c_cc[VMIN] = 1;
-            const termios game = termios_modes::gameMode(found);
-            EXPECT_EQ(game.c_lflag, ECHOE | isig);  // signal keys as found
-            EXPECT_EQ(game.c_iflag, tcflag_t{ICRNL});
-            EXPECT_EQ(game.c_oflag, found.c_oflag);
-            EXPECT_EQ(game.c_cc[VMIN], 1);
-            const termios back = termios_modes::restoredMode(game, found);
-            EXPECT_EQ(back.c_lflag, ICANON | ECHO | ECHOE | ISIG | extended);
-            EXPECT_EQ(back.c_iflag, found.c_iflag);
-        }
+    for (const tcflag_t found : {tcflag_t{0}, tcflag_t{ISIG | IEXTEN}}) {  // signal keys, extended
+        termios t{};
+        t.c_lflag = ICANON | ECHO | ECHOE | found;
+        t.c_iflag = ICRNL | (found != 0 ? IXON : 0);  // flow control
+        const termios game = termios_modes::gameMode(t);
+        EXPECT_EQ(game.c_lflag, ECHOE | (found & ISIG));  // signal keys as found
+        EXPECT_EQ(game.c_iflag, tcflag_t{ICRNL});
+        const termios back = termios_modes::restoredMode(game, t);
+        EXPECT_EQ(back.c_lflag, ICANON | ECHO | ECHOE | ISIG | (found & IEXTEN));
+        EXPECT_EQ(back.c_iflag, t.c_iflag);
     }
 }
 
-using Size = std::pair<int, int>;
-
-// windowSize() with standard output on fd, which is then put back.
-Size sizeWithStdoutOn(int fd) {
-    std::fflush(stdout);
-    const int saved = dup(STDOUT_FILENO);
-    dup2(fd, STDOUT_FILENO);
-    const console::WindowSize size = console::windowSize();
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
-    return {size.cols, size.rows};
-}
-
+// A pipe, then a pseudo-terminal never told its size (it reports 0 x 0), then
+// one told 100 x 30.
 TEST(WindowSize, FallsBackTo80x24UnlessTheTerminalKnowsItsSize) {
     int pipeFds[2];
     ASSERT_EQ(pipe(pipeFds), 0);
-    EXPECT_EQ(sizeWithStdoutOn(pipeFds[1]), Size(80, 24));
-
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
     ASSERT_EQ(grantpt(master) | unlockpt(master), 0);
     const int pty = open(ptsname(master), O_RDWR | O_NOCTTY);
-    ASSERT_GE(pty, 0);
-    // A terminal never told its size reports 0 x 0.
-    for (const auto& [told, seen] : {std::pair{Size(0, 0), Size(80, 24)}, {{100, 30}, {100, 30}}}) {
-        winsize ws{};
-        ws.ws_col = static_cast<unsigned short>(told.first);
-        ws.ws_row = static_cast<unsigned short>(told.second);
-        ASSERT_EQ(ioctl(pty, TIOCSWINSZ, &ws), 0);
-        EXPECT_EQ(sizeWithStdoutOn(pty), seen);
+    const int saved = dup(STDOUT_FILENO);
+    std::fflush(stdout);
+    for (const auto& [fd, told, cols, rows] :
+         {std::tuple{pipeFds[1], 0, 80, 24}, {pty, 0, 80, 24}, {pty, 100, 100, 30}}) {
+        const winsize ws{static_cast<unsigned short>(told * 3 / 10),
+                         static_cast<unsigned short>(told), 0, 0};
+        if (fd == pty) ioctl(pty, TIOCSWINSZ, &ws);
+        dup2(fd, STDOUT_FILENO);
+        const console::WindowSize size = console::windowSize();
+        dup2(saved, STDOUT_FILENO);
+        EXPECT_EQ(size.cols, cols);
+        EXPECT_EQ(size.rows, rows);
     }
-    for (const int fd : {pipeFds[0], pipeFds[1], pty, master})
-        close(fd);
 }
 
 }  // namespace

@@ -9,8 +9,6 @@
 
 namespace {
 
-using Body = std::deque<Cell>;
-
 // The engine after `draws` outputs of `seed`: comparing with it proves how many
 // draws a call took.
 std::mt19937 engineAfter(uint32_t seed, unsigned long long draws) {
@@ -19,12 +17,14 @@ std::mt19937 engineAfter(uint32_t seed, unsigned long long draws) {
     return e;
 }
 
-// Every cell of a w x h board, row by row, but the last `free` ones.
-Body coveredBoard(int32_t w, int32_t h, int32_t free = 0) {
-    Body body;
+// A w x h board covered row by row, all but its last `free` cells.
+void crowd(SnakeGame& g, int32_t w, int32_t h, int32_t free) {
+    g.width = w;
+    g.height = h;
+    g.body.clear();
     for (int32_t i = 0; i < w * h - free; ++i)
-        body.push_back({i % w, i / w});
-    return body;
+        g.body.push_back({i % w, i / w});
+    g.recount();
 }
 
 TEST(BoundedDraw, TakesTheHighBitsOfTheProductAndDrawsAgainOnlyOnRejection) {
@@ -44,19 +44,13 @@ TEST(BoundedDraw, TakesTheHighBitsOfTheProductAndDrawsAgainOnlyOnRejection) {
 
 TEST(PlaceFood, GivingUpTakesTheAttemptLimitOfTwoDrawsEachAndKeepsTheOldFood) {
     struct Case {
-        int32_t w, h;
-        Body body;
-        unsigned draws;  // 2 x max(2 w h, 32)
+        int32_t w, h, free;
+        unsigned draws;  // 2 x max(2 w h, 32), or none without a board or a snake
     };
-    for (const Case& c :
-         {Case{1, 1, coveredBoard(1, 1), 64}, Case{4, 4, coveredBoard(4, 4), 64},
-          Case{3, 5, coveredBoard(3, 5), 64}, Case{10, 10, coveredBoard(10, 10), 400},
-          Case{0, 5, {{0, 0}}, 0}, Case{5, 0, {{0, 0}}, 0}, Case{5, 5, {}, 0}}) {
+    for (const Case c : {Case{1, 1, 0, 64}, Case{4, 4, 0, 64}, Case{3, 5, 0, 64},
+                         Case{10, 10, 0, 400}, Case{0, 5, 0, 0}, Case{5, 5, 25, 0}}) {
         SnakeGame g;
-        g.width = c.w;
-        g.height = c.h;
-        g.body = c.body;
-        g.recount();
+        crowd(g, c.w, c.h, c.free);
         g.rng.seed(2);
         g.food = {7, 7};
         g.foodValue = 0x5A;
@@ -72,10 +66,7 @@ TEST(PlaceFood, GivingUpTakesTheAttemptLimitOfTwoDrawsEachAndKeepsTheOldFood) {
 TEST(PlaceFood, FindsTheLastFreeCellsOfACrowdedBoard) {
     for (const int32_t free : {1, 2, 3}) {
         SnakeGame g;
-        g.width = 12;
-        g.height = 7;
-        g.body = coveredBoard(12, 7, free);
-        g.recount();
+        crowd(g, 12, 7, free);
         g.rng.seed(11);
         g.placeFood();
         ASSERT_TRUE(g.hasFood) << free;
@@ -84,13 +75,13 @@ TEST(PlaceFood, FindsTheLastFreeCellsOfACrowdedBoard) {
 }
 
 TEST(SnakeGameReset, NarrowBoardsFoldTheStartingTailOntoColumnZero) {
-    const std::vector<std::vector<int32_t>> headFirstX = {
-        {}, {0, 0, 0, 0}, {1, 0, 0, 0}, {1, 0, 0, 0}, {2, 1, 0, 0}, {2, 1, 0, 0}, {3, 2, 1, 0}};
+    const std::vector<std::vector<int32_t>> headFirstX = {{0, 0, 0, 0}, {1, 0, 0, 0}, {1, 0, 0, 0},
+                                                          {2, 1, 0, 0}, {2, 1, 0, 0}, {3, 2, 1, 0}};
     for (int32_t w = 1; w <= 6; ++w) {
         SnakeGame g;
         g.reset(w, 9);
-        Body want;
-        for (const int32_t x : headFirstX[w])
+        std::deque<Cell> want;
+        for (const int32_t x : headFirstX[w - 1])
             want.push_back({x, 4});
         EXPECT_EQ(g.body, want) << w;
         EXPECT_FALSE(g.gameOver) << w;  // no collision test at a reset

@@ -20,6 +20,16 @@
 #include "term/console.h"
 #include "term/console_modes.h"
 
+// The portable mode arithmetic must use the console API's own flag values.
+static_assert(console_modes::kProcessedInput == ENABLE_PROCESSED_INPUT);
+static_assert(console_modes::kLineInput == ENABLE_LINE_INPUT);
+static_assert(console_modes::kEchoInput == ENABLE_ECHO_INPUT);
+static_assert(console_modes::kWindowInput == ENABLE_WINDOW_INPUT);
+static_assert(console_modes::kMouseInput == ENABLE_MOUSE_INPUT);
+static_assert(console_modes::kExtendedFlags == ENABLE_EXTENDED_FLAGS);
+static_assert(console_modes::kVirtualTerminalInput == ENABLE_VIRTUAL_TERMINAL_INPUT);
+static_assert(console_modes::kVirtualTerminalProcessing == ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+
 namespace {
 
 // Set by the console control handler, which the system runs on a thread of
