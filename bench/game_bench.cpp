@@ -56,7 +56,6 @@ void BM_Frame(benchmark::State& state) {
     app.render();
     const bool full = state.range(0) != 0;
     for (auto _ : state) {
-        fakeConsole().output.clear();
         fakeConsole().transcript.clear();
         app.fullRedraw = full;
         app.render();

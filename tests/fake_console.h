@@ -30,7 +30,6 @@ struct FakeConsole {
     std::multimap<int64_t, std::string> events;
     // A wait that would go past this throws, so a run that never ends fails.
     int64_t endNs = std::numeric_limits<int64_t>::max();
-    std::string output;  // every byte written to standard output
     // Every console call that changes something and every event, one a line,
     // each after the time in milliseconds; control bytes escaped.
     std::string transcript;
