@@ -7,13 +7,15 @@ BUILD_DIR ?= build
 WIN_DIR ?= build-windows
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+# Our own builds stop at any warning in the project's code; plain CMake builds do not.
+WERROR := -DZINTARAPOLKE_WERROR=ON
 
 .PHONY: all build play test unit e2e bench fuzz format windows test-windows clean
 
 all: build
 
 $(BUILD_DIR)/CMakeCache.txt:
-	cmake -S . -B $(BUILD_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZINTARAPOLKE_BENCH=ON
+	cmake -S . -B $(BUILD_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZINTARAPOLKE_BENCH=ON $(WERROR)
 
 build: $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -37,7 +39,7 @@ bench: build
 
 $(WIN_DIR)/CMakeCache.txt:
 	cmake -S . -B $(WIN_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake $(WERROR)
 
 windows: $(WIN_DIR)/CMakeCache.txt
 	cmake --build $(WIN_DIR) -j $(JOBS)
@@ -63,7 +65,7 @@ test-windows: windows $(WIN_DIR)/wine/.booted
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 fuzz:
-	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZINTARAPOLKE_FUZZ=ON
+	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZINTARAPOLKE_FUZZ=ON $(WERROR)
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target key_decoder_fuzz
 	mkdir -p $(FUZZ_DIR)/corpus
 	./$(FUZZ_DIR)/tests/key_decoder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 $(FUZZ_DIR)/corpus
