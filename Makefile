@@ -12,7 +12,8 @@ WERROR := -DZINTARAPOLKE_WERROR=ON
 # GoogleTest's sources, for builds that cannot use the installed library.
 GTEST_SOURCE ?= /usr/src/googletest
 
-.PHONY: all build play test unit e2e bench fuzz format windows test-windows clean
+.PHONY: all build play test unit e2e bench fuzz format windows test-windows test-libcxx test-asan \
+  clean
 
 all: build
 
@@ -63,11 +64,48 @@ test-windows: windows $(WIN_DIR)/wine/.booted
 	  && tests/windows_smoke.sh $(WIN_DIR)/zintarapolke.exe $(WIN_DIR)/smoke-output.bin; \
 	status=$$?; wineserver -k; exit $$status
 
+# Clang 16 with libc++ 16: another compiler and standard library, and the
+# std::format path of the two format strings (libc++ 16 has <format> only
+# behind -fexperimental-library). GoogleTest is built with the same library.
+LIBCXX_DIR ?= build-libcxx
+LIBCXX_CXX ?= clang++-16
+$(LIBCXX_DIR)/CMakeCache.txt:
+	CXX=$(LIBCXX_CXX) cmake -S . -B $(LIBCXX_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
+	  "-DCMAKE_CXX_FLAGS=-stdlib=libc++ -fexperimental-library" \
+	  -DZINTARAPOLKE_GTEST_SOURCE=$(GTEST_SOURCE) $(WERROR)
+
+test-libcxx: $(LIBCXX_DIR)/CMakeCache.txt
+	cmake --build $(LIBCXX_DIR) -j $(JOBS)
+	ctest --test-dir $(LIBCXX_DIR) --output-on-failure --no-tests=error -j $(JOBS) -LE e2e
+
+# AddressSanitizer and UndefinedBehaviorSanitizer over every test, the game
+# in tmux included. A report stops the program that made it, and it goes to
+# a file too: a test that expected the program to die (or a report from a
+# process no test waits for) still fails the run. Clang's, because GCC 12's
+# UndefinedBehaviorSanitizer beside AddressSanitizer ignores log_path.
+ASAN_DIR ?= build-asan
+ASAN_CXX ?= clang++-16
+SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+$(ASAN_DIR)/CMakeCache.txt:
+	CXX=$(ASAN_CXX) cmake -S . -B $(ASAN_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug \
+	  "-DCMAKE_CXX_FLAGS=$(SANITIZE)" $(WERROR)
+
+test-asan: $(ASAN_DIR)/CMakeCache.txt
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	rm -rf $(ASAN_DIR)/reports && mkdir $(ASAN_DIR)/reports
+	export ASAN_OPTIONS=log_path=$(abspath $(ASAN_DIR))/reports/asan \
+	  UBSAN_OPTIONS=log_path=$(abspath $(ASAN_DIR))/reports/ubsan:print_stacktrace=1; \
+	ctest --test-dir $(ASAN_DIR) --output-on-failure --no-tests=error -j $(JOBS); status=$$?; \
+	for report in $(ASAN_DIR)/reports/*; do \
+	  [ -e "$$report" ] || continue; echo "== $$report"; cat "$$report"; status=1; \
+	done; exit $$status
+
 # Key bytes into the decoder and the game for FUZZ_SECONDS, with sanitizers.
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_CXX ?= clang++
 fuzz:
-	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZINTARAPOLKE_FUZZ=ON $(WERROR)
+	CXX=$(FUZZ_CXX) cmake -S . -B $(FUZZ_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZINTARAPOLKE_FUZZ=ON $(WERROR)
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target key_decoder_fuzz
 	mkdir -p $(FUZZ_DIR)/corpus
 	./$(FUZZ_DIR)/tests/key_decoder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 $(FUZZ_DIR)/corpus
@@ -76,4 +114,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(WIN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR)
