@@ -13,7 +13,7 @@ WERROR := -DZINTARAPOLKE_WERROR=ON
 GTEST_SOURCE ?= /usr/src/googletest
 
 .PHONY: all build play test unit e2e bench fuzz format windows test-windows test-libcxx test-asan \
-  clean
+  package clean
 
 all: build
 
@@ -100,6 +100,21 @@ test-asan: $(ASAN_DIR)/CMakeCache.txt
 	  [ -e "$$report" ] || continue; echo "== $$report"; cat "$$report"; status=1; \
 	done; exit $$status
 
+# The Debian package, from a release build of the game alone with the
+# hardening flags a Debian package build uses, and the Windows zip from the
+# cross build.
+PKG_DIR ?= build-package
+DEB_FLAGS := DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+$(PKG_DIR)/CMakeCache.txt:
+	CXXFLAGS="$$($(DEB_FLAGS) CPPFLAGS 2>/dev/null) $$($(DEB_FLAGS) CXXFLAGS 2>/dev/null)" \
+	LDFLAGS="$$($(DEB_FLAGS) LDFLAGS 2>/dev/null)" \
+	cmake -S . -B $(PKG_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release -DZINTARAPOLKE_TESTS=OFF $(WERROR)
+
+package: $(PKG_DIR)/CMakeCache.txt windows
+	cmake --build $(PKG_DIR) -j $(JOBS)
+	cd $(PKG_DIR) && cpack -G DEB
+	cd $(WIN_DIR) && cpack -G ZIP
+
 # Key bytes into the decoder and the game for FUZZ_SECONDS, with sanitizers.
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
@@ -114,4 +129,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR)
