@@ -115,7 +115,8 @@ package: $(PKG_DIR)/CMakeCache.txt windows
 	cd $(PKG_DIR) && cpack -G DEB
 	cd $(WIN_DIR) && cpack -G ZIP
 
-# Key bytes into the decoder and the game for FUZZ_SECONDS, with sanitizers.
+# Key bytes into the decoder and the game for FUZZ_SECONDS, with sanitizers;
+# undefined behaviour stops the run as a crash would.
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_CXX ?= clang++
@@ -123,7 +124,7 @@ fuzz:
 	CXX=$(FUZZ_CXX) cmake -S . -B $(FUZZ_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZINTARAPOLKE_FUZZ=ON $(WERROR)
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target key_decoder_fuzz
 	mkdir -p $(FUZZ_DIR)/corpus
-	./$(FUZZ_DIR)/tests/key_decoder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 $(FUZZ_DIR)/corpus
+	UBSAN_OPTIONS=halt_on_error=1 ./$(FUZZ_DIR)/tests/key_decoder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 $(FUZZ_DIR)/corpus
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
