@@ -1,7 +1,8 @@
 # Front door: `make play` builds and starts the game, `make test` builds and
 # runs every test. Both configure CMake with Ninja in build/ on first use.
 # `make windows` cross-builds the Windows .exe and unit tests into
-# build-windows/; `make test-windows` runs them under Wine.
+# build-windows/; `make test-windows` runs them under Wine. The other builds
+# (test-libcxx, test-asan, package, fuzz) each have a directory of their own.
 
 BUILD_DIR ?= build
 WIN_DIR ?= build-windows
