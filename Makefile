@@ -1,19 +1,25 @@
 # Front door: `make play` builds and starts the game, `make test` builds and
 # runs every test. Both configure CMake with Ninja in build/ on first use.
 # `make windows` cross-builds the Windows .exe and unit tests into
-# build-windows/; `make test-windows` runs them under Wine.
+# build-windows/; `make test-windows` runs them under Wine. The other builds
+# (test-libcxx, test-asan, package, fuzz) each have a directory of their own.
 
 BUILD_DIR ?= build
 WIN_DIR ?= build-windows
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+# Our own builds stop at any warning in the project's code; plain CMake builds do not.
+WERROR := -DZINTARAPOLKE_WERROR=ON
+# GoogleTest's sources, for builds that cannot use the installed library.
+GTEST_SOURCE ?= /usr/src/googletest
 
-.PHONY: all build play test unit e2e golden bench fuzz format windows test-windows clean
+.PHONY: all build play test unit e2e golden bench fuzz format windows test-windows test-libcxx \
+  test-asan package clean
 
 all: build
 
 $(BUILD_DIR)/CMakeCache.txt:
-	cmake -S . -B $(BUILD_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZINTARAPOLKE_BENCH=ON
+	cmake -S . -B $(BUILD_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZINTARAPOLKE_BENCH=ON $(WERROR)
 
 build: $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -24,13 +30,13 @@ play: $(BUILD_DIR)/CMakeCache.txt
 	./$(BUILD_DIR)/zintarapolke
 
 test: build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(BUILD_DIR) --output-on-failure --no-tests=error -j $(JOBS)
 
 unit: build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -LE e2e
+	ctest --test-dir $(BUILD_DIR) --output-on-failure --no-tests=error -j $(JOBS) -LE e2e
 
 e2e: build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -L e2e
+	ctest --test-dir $(BUILD_DIR) --output-on-failure --no-tests=error -L e2e
 
 # Rewrites tests/golden/*.golden from the sessions' runs; review with git diff.
 golden: build
@@ -41,7 +47,7 @@ bench: build
 
 $(WIN_DIR)/CMakeCache.txt:
 	cmake -S . -B $(WIN_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake $(WERROR) -DZINTARAPOLKE_GTEST_SOURCE=$(GTEST_SOURCE)
 
 windows: $(WIN_DIR)/CMakeCache.txt
 	cmake --build $(WIN_DIR) -j $(JOBS)
@@ -59,21 +65,74 @@ test-windows: windows $(WIN_DIR)/wine/.booted
 	export $(WINE_ENV); \
 	wineserver -p </dev/null >/dev/null 2>&1; \
 	wine cmd /c exit </dev/null >/dev/null 2>&1; \
-	ctest --test-dir $(WIN_DIR) --output-on-failure --timeout 120 -j $(JOBS) \
+	ctest --test-dir $(WIN_DIR) --output-on-failure --no-tests=error --timeout 120 -j $(JOBS) \
 	  && tests/windows_smoke.sh $(WIN_DIR)/zintarapolke.exe $(WIN_DIR)/smoke-output.bin; \
 	status=$$?; wineserver -k; exit $$status
 
-# Key bytes into the decoder and the game for FUZZ_SECONDS, with sanitizers.
+# Clang 16 with libc++ 16: another compiler and standard library, and the
+# std::format path of the two format strings (libc++ 16 has <format> only
+# behind -fexperimental-library). GoogleTest is built with the same library.
+LIBCXX_DIR ?= build-libcxx
+LIBCXX_CXX ?= clang++-16
+$(LIBCXX_DIR)/CMakeCache.txt:
+	CXX=$(LIBCXX_CXX) cmake -S . -B $(LIBCXX_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
+	  "-DCMAKE_CXX_FLAGS=-stdlib=libc++ -fexperimental-library" \
+	  -DZINTARAPOLKE_GTEST_SOURCE=$(GTEST_SOURCE) $(WERROR)
+
+test-libcxx: $(LIBCXX_DIR)/CMakeCache.txt
+	cmake --build $(LIBCXX_DIR) -j $(JOBS)
+	ctest --test-dir $(LIBCXX_DIR) --output-on-failure --no-tests=error -j $(JOBS) -LE e2e
+
+# AddressSanitizer and UndefinedBehaviorSanitizer over every test, the game
+# in tmux included. A report stops the program that made it, and it goes to
+# a file too: a test that expected the program to die (or a report from a
+# process no test waits for) still fails the run. Clang's, because GCC 12's
+# UndefinedBehaviorSanitizer beside AddressSanitizer ignores log_path.
+ASAN_DIR ?= build-asan
+ASAN_CXX ?= clang++-16
+SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+$(ASAN_DIR)/CMakeCache.txt:
+	CXX=$(ASAN_CXX) cmake -S . -B $(ASAN_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug \
+	  "-DCMAKE_CXX_FLAGS=$(SANITIZE)" $(WERROR)
+
+test-asan: $(ASAN_DIR)/CMakeCache.txt
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	rm -rf $(ASAN_DIR)/reports && mkdir $(ASAN_DIR)/reports
+	export ASAN_OPTIONS=log_path=$(abspath $(ASAN_DIR))/reports/asan \
+	  UBSAN_OPTIONS=log_path=$(abspath $(ASAN_DIR))/reports/ubsan:print_stacktrace=1; \
+	ctest --test-dir $(ASAN_DIR) --output-on-failure --no-tests=error -j $(JOBS); status=$$?; \
+	for report in $(ASAN_DIR)/reports/*; do \
+	  [ -e "$$report" ] || continue; echo "== $$report"; cat "$$report"; status=1; \
+	done; exit $$status
+
+# The Debian package, from a release build of the game alone with the
+# hardening flags a Debian package build uses, and the Windows zip from the
+# cross build.
+PKG_DIR ?= build-package
+DEB_FLAGS := DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+$(PKG_DIR)/CMakeCache.txt:
+	CXXFLAGS="$$($(DEB_FLAGS) CPPFLAGS 2>/dev/null) $$($(DEB_FLAGS) CXXFLAGS 2>/dev/null)" \
+	LDFLAGS="$$($(DEB_FLAGS) LDFLAGS 2>/dev/null)" \
+	cmake -S . -B $(PKG_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release -DZINTARAPOLKE_TESTS=OFF $(WERROR)
+
+package: $(PKG_DIR)/CMakeCache.txt windows
+	cmake --build $(PKG_DIR) -j $(JOBS)
+	cd $(PKG_DIR) && cpack -G DEB
+	cd $(WIN_DIR) && cpack -G ZIP
+
+# Key bytes into the decoder and the game for FUZZ_SECONDS, with sanitizers;
+# undefined behaviour stops the run as a crash would.
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_CXX ?= clang++
 fuzz:
-	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZINTARAPOLKE_FUZZ=ON
+	CXX=$(FUZZ_CXX) cmake -S . -B $(FUZZ_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZINTARAPOLKE_FUZZ=ON $(WERROR)
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target key_decoder_fuzz
 	mkdir -p $(FUZZ_DIR)/corpus
-	./$(FUZZ_DIR)/tests/key_decoder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 $(FUZZ_DIR)/corpus
+	UBSAN_OPTIONS=halt_on_error=1 ./$(FUZZ_DIR)/tests/key_decoder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 $(FUZZ_DIR)/corpus
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(WIN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR)
