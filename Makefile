@@ -38,6 +38,7 @@ golden: build
 
 bench: build
 	./$(BUILD_DIR)/bench/zintarapolke_bench
+	./$(BUILD_DIR)/bench/console_write_bench
 
 $(WIN_DIR)/CMakeCache.txt:
 	cmake -S . -B $(WIN_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
