@@ -8,7 +8,7 @@ WIN_DIR ?= build-windows
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: all build play test unit e2e golden bench fuzz format windows test-windows clean
+.PHONY: all build play test unit e2e golden bench profile fuzz format windows test-windows clean
 
 all: build
 
@@ -39,6 +39,11 @@ golden: build
 bench: build
 	./$(BUILD_DIR)/bench/zintarapolke_bench
 	./$(BUILD_DIR)/bench/console_write_bench
+
+# The real game in tmux at 80 x 24 and 400 x 120, traced and timed (numbers only).
+profile: $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target zintarapolke
+	bench/profile.sh $(BUILD_DIR)/zintarapolke
 
 $(WIN_DIR)/CMakeCache.txt:
 	cmake -S . -B $(WIN_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
