@@ -3,8 +3,10 @@
 # 400 x 120, left alone for a while and then steered now and then, measured
 # from outside. Two runs per size: one under strace for the system calls,
 # frames and ticks (bench/trace_summary.py reads the trace), one without it
-# for the CPU time, since tracing costs the game time of its own. It reports
-# numbers and always ends with status 0, however slow the machine.
+# for the CPU time, since tracing costs the game time of its own; beside that
+# one, a bare sleeper shows how late the machine itself wakes a process
+# (bench/wake_delay.py). It reports numbers and always ends with status 0,
+# however slow the machine.
 #
 # Usage: bench/profile.sh [BINARY]   (PROFILE_SECONDS=40 per run; the first
 # quarter without keys)
@@ -96,6 +98,7 @@ for size in 80x24 400x120; do
   play "$cols" "$rows" "exec '$binary'" &
   player=$!
   sleep 2  # the game has started and drawn its first frame
+  python3 "$here/bench/wake_delay.py" $((seconds - 4)) >"$work/wake-delay" &
   game=$(tm display-message -p -t game '#{pane_pid}')
   server=$(tm display-message -p '#{pid}')
   before="$(now) $(cpu_seconds "$game") $(cpu_seconds "$server")"
@@ -109,5 +112,7 @@ for size in 80x24 400x120; do
            t, 100 * ($7 - $2) / t, 100 * ($8 - $3) / t
     printf " tmux server %.2f (%.3f)\n", 100 * ($9 - $4) / t, 100 * ($10 - $5) / t
   }'
+  wait
+  cat "$work/wake-delay"
 done
 exit 0

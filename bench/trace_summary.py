@@ -95,9 +95,32 @@ def main():
     print(f'  lateness after the tick fell due: mean {statistics.mean(late) * 1e3:.2f} ms,'
           f' max {max(late) * 1e3:.2f} ms, ticks drawn together with the next: {skipped}')
 
-    waits = [(t, m.group(1)) for t, name, rest in calls
+    # Where a tick's lateness comes from: the wait's timeout, rounded up to
+    # whole milliseconds; the system waking the game after that timeout; the
+    # pass itself, from the wait's return to the frame's write.
+    waits = [(t, m.group(1), rest) for t, name, rest in calls
              if name in ('poll', 'ppoll') and (m := WAIT_POLL.search(rest))]
-    quiet = [timeout for t, timeout in waits if quiet_from <= t < quiet_to]
+    rounding, wake_up, work = [], [], []
+    w = 0
+    for t, k in zip(ticks if waits else [], numbers):
+        while w + 1 < len(waits) and waits[w + 1][0] < t:
+            w += 1
+        began, timeout, rest = waits[w]
+        spent = SPENT.search(rest)
+        if not timeout.isdigit() or not spent or began > t:
+            continue
+        returned = began + float(spent.group(1))
+        expiry = began + int(timeout) / 1e3
+        rounding.append(expiry - (origin + k * TICK))
+        wake_up.append(returned - expiry)
+        work.append(t - returned)
+    if work:
+        def ms(values):
+            return f'{statistics.mean(values) * 1e3:.2f}/{max(values) * 1e3:.2f}'
+        print(f'    of which (mean/max ms): timeout rounded up {ms(rounding)},'
+              f' woken after the timeout {ms(wake_up)}, the pass up to its write {ms(work)}')
+
+    quiet = [timeout for t, timeout, _ in waits if quiet_from <= t < quiet_to]
     busy = [w for w in quiet if w in ('0', '{tv_sec=0, tv_nsec=0}')]
     if quiet_to > quiet_from:
         print(f'  passes per second with no key pressed: {len(quiet) / (quiet_to - quiet_from):.1f}'
