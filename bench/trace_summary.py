@@ -95,9 +95,10 @@ def main():
     print(f'  lateness after the tick fell due: mean {statistics.mean(late) * 1e3:.2f} ms,'
           f' max {max(late) * 1e3:.2f} ms, ticks drawn together with the next: {skipped}')
 
-    # Where a tick's lateness comes from: the wait's timeout, rounded up to
-    # whole milliseconds; the system waking the game after that timeout; the
-    # pass itself, from the wait's return to the frame's write.
+    # Where a tick's lateness comes from: the end of the wait's timeout past
+    # the due time (rounded up to whole milliseconds, and set a little after
+    # the due time was worked out); the system waking the game after that
+    # timeout; the pass itself, from the wait's return to the frame's write.
     waits = [(t, m.group(1), rest) for t, name, rest in calls
              if name in ('poll', 'ppoll') and (m := WAIT_POLL.search(rest))]
     rounding, wake_up, work = [], [], []
@@ -117,7 +118,7 @@ def main():
     if work:
         def ms(values):
             return f'{statistics.mean(values) * 1e3:.2f}/{max(values) * 1e3:.2f}'
-        print(f'    of which (mean/max ms): timeout rounded up {ms(rounding)},'
+        print(f'    of which (mean/max ms): timeout ending past due {ms(rounding)},'
               f' woken after the timeout {ms(wake_up)}, the pass up to its write {ms(work)}')
 
     quiet = [timeout for t, timeout, _ in waits if quiet_from <= t < quiet_to]
