@@ -13,8 +13,8 @@ WERROR := -DZINTARAPOLKE_WERROR=ON
 # GoogleTest's sources, for builds that cannot use the installed library.
 GTEST_SOURCE ?= /usr/src/googletest
 
-.PHONY: all build play test unit e2e golden bench fuzz format windows test-windows test-libcxx \
-  test-asan package clean
+.PHONY: all build play test unit e2e golden bench profile fuzz format windows test-windows \
+  test-libcxx test-asan package clean
 
 all: build
 
@@ -44,6 +44,12 @@ golden: build
 
 bench: build
 	./$(BUILD_DIR)/bench/zintarapolke_bench
+	./$(BUILD_DIR)/bench/console_write_bench
+
+# The real game in tmux at 80 x 24 and 400 x 120, traced and timed (numbers only).
+profile: $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target zintarapolke
+	bench/profile.sh $(BUILD_DIR)/zintarapolke
 
 $(WIN_DIR)/CMakeCache.txt:
 	cmake -S . -B $(WIN_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \

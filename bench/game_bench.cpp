@@ -1,67 +1,151 @@
-// Timing of the work one tick and one frame cost. Numbers only: nothing here
-// fails on a slow or busy machine.
+// What one move, one food placement, one whole pass (a tick and its
+// incremental frame) and one full redraw cost as the snake grows, up to a
+// snake that fills the board of a 400 x 120 console, with the bytes and
+// write calls of each frame and the heap allocations of each timed call.
+// Numbers only: nothing here fails on a slow or busy machine.
 #include <benchmark/benchmark.h>
 
+#include "alloc_counter.h"
 #include "app/game_app.h"
-#include "fake_console.h"
+#include "bench_console.h"
+#include "board_cycle.h"
 
 namespace {
 
-// A snake of the given length laid row by row over a board of 200 x 60, its
-// head on the last row it reaches, facing down into free cells, so a step
-// scans the whole body.
-void coil(SnakeGame& game, int32_t length) {
-    game.rng.seed(7);
-    game.reset(200, 60);
-    game.body.clear();
-    for (int32_t p = 0; p < length; ++p) {
-        const int32_t row = p / 200;
-        const int32_t col = row % 2 == 0 ? p % 200 : 199 - p % 200;
-        game.body.push_front({col, row});
+constexpr int64_t kTickNs = kTickMs * 1'000'000;
+constexpr unsigned kSeed = 7;
+
+// Every benchmark takes a console size and a snake length: the board is
+// cols / 2 cells by rows - 1 rows, as the game makes it.
+struct Setup {
+    int32_t cols;
+    int32_t rows;
+    int32_t segments;
+};
+
+Setup setupOf(const benchmark::State& state) {
+    return {static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)),
+            static_cast<int32_t>(state.range(2))};
+}
+
+void perIteration(benchmark::State& state, const char* name, double total) {
+    state.counters[name] = benchmark::Counter(total, benchmark::Counter::kAvgIterations);
+}
+
+// The counts a frame leaves behind, taken before and after a timed loop.
+struct OutputCounts {
+    uint64_t writes = benchConsole().writes;
+    uint64_t bytes = benchConsole().bytes;
+    uint64_t allocations = allocationCount();
+
+    void reportSince(benchmark::State& state) const {
+        perIteration(state, "allocs", static_cast<double>(allocationCount() - allocations));
+        perIteration(state, "writes", static_cast<double>(benchConsole().writes - writes));
+        perIteration(state, "bytes", static_cast<double>(benchConsole().bytes - bytes));
     }
-    game.recount();
-    game.direction = Direction::Down;
-    game.placeFood();
-}
+};
 
-void BM_StepLongSnake(benchmark::State& state) {
-    SnakeGame game;
-    coil(game, static_cast<int32_t>(state.range(0)));
-    game.hasFood = false;  // nothing to eat: the length stays fixed
-    for (auto _ : state) {
-        const Cell tail = game.body.back();
-        game.step();
-        game.body.pop_front();  // undo the move, so every step starts alike
-        game.body.push_back(tail);
-        game.recount();
-    }
-}
-BENCHMARK(BM_StepLongSnake)->Arg(4)->Arg(1000)->Arg(10000);
-
-void BM_PlaceFood(benchmark::State& state) {
-    SnakeGame game;
-    coil(game, static_cast<int32_t>(state.range(0)));
-    for (auto _ : state)
-        game.placeFood();
-}
-BENCHMARK(BM_PlaceFood)->Arg(4)->Arg(1000)->Arg(11000);
-
-// One frame of a game in progress on a 200 x 61 console.
-void BM_Frame(benchmark::State& state) {
-    resetFakeConsole();
-    fakeConsole().size = console::WindowSize{400, 61};
-    GameApp app;
+// A game application on a console of the setup's size whose snake lies along
+// the board's cycle; the first frame (a full redraw) has been drawn.
+void startApp(GameApp& app, const BoardCycle& cycle, Setup setup) {
+    benchConsole() = BenchConsole{};
+    benchConsole().size = {setup.cols, setup.rows};
+    app.game.rng.seed(kSeed);
     app.pollTerminalSize();
-    coil(app.game, static_cast<int32_t>(state.range(1)));
+    layAlong(app.game, cycle, setup.segments);
+    app.fullRedraw = true;
     app.render();
-    const bool full = state.range(0) != 0;
+}
+
+void BM_Step(benchmark::State& state) {
+    const Setup setup = setupOf(state);
+    const BoardCycle cycle(setup.cols / 2, setup.rows - 1);
+    SnakeGame game;
+    layAlong(game, cycle, setup.segments);
+    const uint64_t allocations = allocationCount();
     for (auto _ : state) {
-        fakeConsole().transcript.clear();
-        app.fullRedraw = full;
+        game.direction = cycle.wayFrom(game.body.front());
+        game.step();
+    }
+    perIteration(state, "allocs", static_cast<double>(allocationCount() - allocations));
+    if (game.gameOver) state.SkipWithError("the snake ran into itself");
+}
+
+// Food already on the board does not matter to a placement; only the snake
+// does. On a full board every placement gives up after its last attempt.
+void BM_PlaceFood(benchmark::State& state) {
+    const Setup setup = setupOf(state);
+    const BoardCycle cycle(setup.cols / 2, setup.rows - 1);
+    SnakeGame game;
+    game.rng.seed(kSeed);
+    layAlong(game, cycle, setup.segments);
+    int64_t found = 0;
+    const uint64_t allocations = allocationCount();
+    for (auto _ : state) {
+        game.placeFood();
+        found += game.hasFood ? 1 : 0;
+    }
+    perIteration(state, "allocs", static_cast<double>(allocationCount() - allocations));
+    perIteration(state, "found", static_cast<double>(found));
+}
+
+// What the main loop does every 100 ms: the clock has moved on by one tick,
+// the pass runs the tick and draws the frame that follows from it.
+void BM_Pass(benchmark::State& state) {
+    const Setup setup = setupOf(state);
+    const BoardCycle cycle(setup.cols / 2, setup.rows - 1);
+    GameApp app;
+    startApp(app, cycle, setup);
+    TickSchedule schedule;
+    schedule.start(benchConsole().nowNs);
+    const OutputCounts before;
+    for (auto _ : state) {
+        benchConsole().nowNs += kTickNs;
+        app.game.direction = cycle.wayFrom(app.game.body.front());
+        app.runPass(schedule);
+    }
+    before.reportSince(state);
+    if (app.game.gameOver) state.SkipWithError("the snake ran into itself");
+}
+
+// The frame after a resize or a restart: the whole console, then the snake.
+void BM_FullFrame(benchmark::State& state) {
+    const Setup setup = setupOf(state);
+    const BoardCycle cycle(setup.cols / 2, setup.rows - 1);
+    GameApp app;
+    startApp(app, cycle, setup);
+    const OutputCounts before;
+    for (auto _ : state) {
+        app.fullRedraw = true;
         app.render();
     }
-    state.counters["bytes"] = static_cast<double>(app.frameBuffer.size());
+    before.reportSince(state);
 }
-BENCHMARK(BM_Frame)->ArgNames({"full", "length"})->Args({0, 4})->Args({0, 1000})->Args({1, 4});
+
+// A 4-segment snake as a game starts, then snakes that fill the board of an
+// 80 x 24, a 240 x 67 and a 400 x 120 console.
+void growingSnakes(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"cols", "rows", "segments"});
+    b->Args({80, 24, 4})->Args({80, 24, 920})->Args({240, 67, 7920})->Args({400, 120, 23800});
+}
+
+BENCHMARK(BM_Step)->Apply(growingSnakes);
+// Then the 23,800 cells of the 400 x 120 board half, 90 % and 99 % covered,
+// and all but one.
+BENCHMARK(BM_PlaceFood)
+    ->Apply(growingSnakes)
+    ->Args({400, 120, 11900})
+    ->Args({400, 120, 21420})
+    ->Args({400, 120, 23562})
+    ->Args({400, 120, 23799})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Pass)->Apply(growingSnakes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullFrame)
+    ->ArgNames({"cols", "rows", "segments"})
+    ->Args({80, 24, 4})
+    ->Args({80, 24, 920})
+    ->Args({400, 120, 4})
+    ->Args({400, 120, 23800})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
