@@ -231,12 +231,20 @@ int64_t nowNs() {
         .count();
 }
 
-// Sleeps in poll until a key byte, a signal or the next tick: between ticks
-// an idle game makes no system calls at all.
+// Sleeps until a key byte, a signal or the next tick: between ticks an idle
+// game makes no system calls at all. Linux's ppoll takes the timeout to the
+// nanosecond; elsewhere poll's is rounded up to whole milliseconds.
 void waitForEvent(int64_t timeoutNs) {
     pollfd fds[2] = {{ttyFd(), POLLIN, 0}, {wakeRead, POLLIN, 0}};
-    const int64_t timeoutMs = timeoutNs <= 0 ? 0 : (timeoutNs + 999'999) / 1'000'000;
-    if (poll(fds, 2, static_cast<int>(timeoutMs)) <= 0 || fds[1].revents == 0) return;
+    if (timeoutNs < 0) timeoutNs = 0;
+#if defined(__linux__)
+    const timespec timeout{static_cast<time_t>(timeoutNs / 1'000'000'000),
+                           static_cast<long>(timeoutNs % 1'000'000'000)};
+    const int ready = ppoll(fds, 2, &timeout, nullptr);
+#else
+    const int ready = poll(fds, 2, static_cast<int>((timeoutNs + 999'999) / 1'000'000));
+#endif
+    if (ready <= 0 || fds[1].revents == 0) return;
     char drained[64];
     while (read(wakeRead, drained, sizeof drained) > 0) {
     }

@@ -23,7 +23,7 @@ void enter() {
 }
 
 void restore() {
-    console::writeOut(vt::kAttributesReset);  // carried by the next flush
+    console::writeOut(vt::kAttributesReset);  // no flush of its own: the next one carries it
     for (const std::string_view sequence : vt::kRestore)
         writeAndFlush(sequence);
     console::restoreInput();

@@ -18,7 +18,8 @@ inline constexpr std::string_view kSetUp[] = {
 };
 
 // The way back, in the order the restore sends them after kAttributesReset,
-// each flushed on its own (the reset rides on the first flush).
+// each flushed on its own (where output is buffered, the reset rides on the
+// first flush).
 inline constexpr std::string_view kRestore[] = {
     "\x1b[?7h",     // automatic wrap on
     "\x1b[?1049l",  // main screen back, with its contents
