@@ -1,7 +1,7 @@
 // The real binary in a real terminal (tmux), for what only a real terminal
-// shows: real arrow keys, live resizes, job control, redirected output, and
-// every way the program can end, each of which must leave the terminal as the
-// shell had it.
+// shows: both encodings of the arrow keys, live resizes, job control,
+// redirected output, and every way the program can end, each of which must
+// leave the terminal as the shell had it.
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -36,9 +36,9 @@ static bool headGoes(const TmuxSession& s, const std::string& key, Pos way) {
 
 // The board refits to a live resize and pauses below 10 rows, with the
 // status text centred anew. Then the arrows steer, in the cursor-key mode set
-// with printf '\033[?1l' (normal: ESC [ A to D), and so do the letters. The
-// player runs without flow control and extended input, which the game turns
-// off: they stay off after it.
+// with printf '\033[?1l' (normal: ESC [ A to D) or '\033[?1h' (application:
+// ESC O A to D), and so do the letters. The player runs without flow control
+// and extended input, which the game turns off: they stay off after it.
 static void refitsAndSteers(const std::string& cursorKeyMode) {
     TmuxSession s;
     s.type("stty -ixon -iexten; printf '\\033[?1" + cursorKeyMode + "'");
@@ -65,6 +65,7 @@ static void refitsAndSteers(const std::string& cursorKeyMode) {
 }
 
 TEST(Game, RefitsAndSteersWithArrowsInNormalCursorKeyMode) { refitsAndSteers("l"); }
+TEST(Game, RefitsAndSteersWithArrowsInApplicationCursorKeyMode) { refitsAndSteers("h"); }
 
 // Every way of ending, by a key, a signal or the game's own output, gives the
 // shell back its modes, the main screen and the cursor, with the status that
