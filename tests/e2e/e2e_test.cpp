@@ -70,8 +70,8 @@ TEST(Game, RefitsAndSteersWithArrowsInApplicationCursorKeyMode) { refitsAndSteer
 // Every way of ending, by a key, a signal or the game's own output, gives the
 // shell back its modes, the main screen and the cursor, with the status that
 // tells how the game ended: 128 + the signal's number, as dash reports it.
-// Interrupt, termination and hang-up take the orderly quit, the signals that
-// dump core the crash path.
+// The signals whose default action terminates take the orderly quit first,
+// those that dump core the crash path.
 TEST(Exit, EveryEndingRestoresTheTerminalAndReportsHowTheGameEnded) {
     struct Ending {
         std::string how;  // a key, kill (the signal), or nothing: the game ends itself
@@ -79,12 +79,16 @@ TEST(Exit, EveryEndingRestoresTheTerminalAndReportsHowTheGameEnded) {
         std::string job = "sh game";
         std::string tail = "";  // continues the game's pipeline
     };
-    std::vector<Ending> endings = {{.how = "q"},
-                                   {.how = "C-c", .signal = SIGINT},
-                                   {.how = "C-\\", .signal = SIGQUIT},
-                                   // The reader gone, the game ends as if Q had been pressed.
-                                   {.how = "", .tail = " | head -c 100 >/dev/null"}};
-    for (const int sig : {SIGTERM, SIGHUP, SIGSEGV, SIGABRT})
+    std::vector<Ending> endings = {
+        {.how = "q"},
+        {.how = "C-c", .signal = SIGINT},
+        {.how = "C-\\", .signal = SIGQUIT},
+        // The frames pass the limit (4 KiB) within a second.
+        {.how = "", .signal = SIGXFSZ, .job = "(ulimit -f 8; exec sh game >out.bin)"},
+        // The reader gone, the game ends as any member of a pipeline would.
+        {.how = "", .signal = SIGPIPE, .tail = " | head -c 100 >/dev/null"}};
+    for (const int sig : {SIGTERM, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGPIPE,
+                          SIGSEGV, SIGABRT, SIGXCPU, SIGSYS, SIGTRAP})
         endings.push_back({.how = "kill", .signal = sig});
     for (const Ending& e : endings) {
         SCOPED_TRACE(e.job + e.tail + " " + e.how + " " + strsignal(e.signal));
