@@ -117,22 +117,41 @@ TEST(Exit, OutputToAFileStartsWithTheSetUpAndEndsWithTheRestore) {
 // Stopped for 20 ticks or more, none of which may run once continued; back in
 // the foreground it is in game mode at once (Q needs no Enter) and draws the
 // whole screen anew.
-TEST(Exit, CtrlZStopsWithTheTerminalRestoredAndFgResumesWithoutCatchingUp) {
-    TmuxSession s(160, 24);  // a board 80 cells wide
-    s.start();
-    std::optional<Pos> before, resumed;
-    ASSERT_TRUE(waitUntil([&] { return (before = head(s)).has_value(); }));
-    const auto stoppedAt = std::chrono::steady_clock::now();
-    s.send("C-z");
-    s.expectRestored("148");  // by SIGTSTP
-    waitUntil([&] { return std::chrono::steady_clock::now() - stoppedAt > 2s; });
-    s.start("fg");
-    ASSERT_TRUE(waitUntil([&] {
-        return s.query("#{alternate_on}") == "1" &&
-               s.screen().find("SCORE: 0x") != std::string::npos && (resumed = head(s));
-    })) << s.screen();
-    EXPECT_EQ(resumed->y, before->y);
-    EXPECT_LE((resumed->x - before->x + 80) % 80, 8);
-    s.send("q");
-    s.expectRestored("0");
+TEST(Exit, StoppedAndContinuedTheGameResumesPlayableWithoutCatchingUp) {
+    for (const std::string stop : {"C-z", "kill"}) {  // kill: SIGSTOP, later SIGCONT
+        SCOPED_TRACE(stop);
+        TmuxSession s(160, 24);  // a board 80 cells wide
+        s.start();
+        std::optional<Pos> before, resumed;
+        ASSERT_TRUE(waitUntil([&] { return (before = head(s)).has_value(); }));
+        const auto stoppedAt = std::chrono::steady_clock::now();
+        if (stop == "C-z") {
+            s.send("C-z");
+            s.expectRestored("148");  // by SIGTSTP
+        } else {
+            s.signal(SIGSTOP);
+            EXPECT_TRUE(waitUntil([&] { return s.read("rc") == "147\n"; }));  // the job stopped
+            // The game cannot clean up after SIGSTOP: the shell takes back its
+            // modes and the main screen, as bash would, or a player with reset.
+            s.type("stty $(cat before); printf '\\033[?1049l\\033[?25h'");
+            // Continued in the background, the game stops itself again, not
+            // drawing over the shell, whose title comes after anything it wrote.
+            s.signal(SIGCONT);
+            const std::string stat = "/proc/" + std::to_string(s.gamePid()) + "/stat";
+            EXPECT_TRUE(waitUntil([&] { return s.read(stat).find(") T ") != std::string::npos; }));
+            s.type("printf '\\033]2;shell\\033\\\\'");
+            EXPECT_TRUE(waitUntil([&] { return s.query("#{pane_title}") == "shell"; }));
+            EXPECT_EQ(s.query("#{alternate_on}"), "0");
+        }
+        waitUntil([&] { return std::chrono::steady_clock::now() - stoppedAt > 2s; });
+        s.start("fg");
+        ASSERT_TRUE(waitUntil([&] {
+            return s.query("#{alternate_on}") == "1" &&
+                   s.screen().find("SCORE: 0x") != std::string::npos && (resumed = head(s));
+        })) << s.screen();
+        EXPECT_EQ(resumed->y, before->y);
+        EXPECT_LE((resumed->x - before->x + 80) % 80, 8);
+        s.send("q");
+        s.expectRestored("0");
+    }
 }
