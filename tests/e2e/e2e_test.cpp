@@ -155,3 +155,27 @@ TEST(Exit, StoppedAndContinuedTheGameResumesPlayableWithoutCatchingUp) {
         s.expectRestored("0");
     }
 }
+
+// Nothing to play on: the game says so in one line and ends at once, without
+// waiting for keys that cannot come.
+TEST(Exit, WithoutATerminalTheGameSaysSoOnStandardErrorAndEnds) {
+    TmuxSession s;
+    s.start("setsid -w sh game </dev/null >out 2>err");
+    ASSERT_TRUE(waitUntil([&] { return s.read("rc").ends_with('\n'); })) << "still running";
+    EXPECT_NE(s.read("rc"), "0\n");
+    EXPECT_EQ(s.read("out"), "");
+    EXPECT_TRUE(std::regex_match(s.read("err"), std::regex("[^\n]+\n"))) << s.read("err");
+}
+
+// With SIGHUP ignored, only the terminal itself can tell the game it is gone:
+// reading keys or writing frames fails. nohup sends the frames to a file.
+TEST(Exit, ATerminalThatHangsUpEndsTheGameThatIgnoresSighup) {
+    for (const std::string job : {"(trap '' HUP; exec sh game)", "nohup sh game"}) {
+        SCOPED_TRACE(job);
+        TmuxSession s;
+        s.start(job);
+        ASSERT_TRUE(s.playing("nohup.out") && s.gamePid() > 0);
+        s.tmux({"kill-server"});
+        EXPECT_TRUE(waitUntil([&] { return s.gamePid(0ms) == 0; }));  // gone, or a zombie
+    }  // the session kills a game still running
+}
