@@ -1,10 +1,9 @@
-// The real binary in a real terminal emulator (tmux): what the player sees,
-// steering, resizing, and every way the program can end, each of which must
+// The real binary in a real terminal (tmux), for what only a real terminal
+// shows: both encodings of the arrow keys, live resizes, job control,
+// redirected output, and every way the program can end, each of which must
 // leave the terminal as the shell had it.
-#include <signal.h>
-
-#include <cstdlib>
-#include <regex>
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,199 +11,171 @@
 
 #include "tmux_session.h"
 
-namespace {
+using Pos = struct { int x, y; };  // a board cell, 0-based
 
-const std::string kTitle = "ZINTARAPOLKE V1.0 - PRESS Q TO QUIT";
-const std::string kHead = "\x1b[102m";  // bright green background
-
-bool shows(const TmuxSession& s, const std::string& text) {
-    return s.screen().find(text) != std::string::npos;
+// The head's cell, the one in bright green: two columns a cell, the board
+// below the status row. Every other SGR sequence is taken out first.
+static std::optional<Pos> head(const TmuxSession& s) {
+    const std::string screen = std::regex_replace(s.tmux({"capture-pane", "-p", "-e"}),
+                                                  std::regex("\x1b\\[(?!102m)[0-9;]*m"), "");
+    const size_t at = screen.find("\x1b[102m");
+    if (at == std::string::npos) return std::nullopt;
+    const auto row = std::count(screen.begin(), screen.begin() + at, '\n');
+    return Pos{int(at - screen.rfind('\n', at) - 1) / 2, int(row) - 1};
 }
 
-// The head's board cell: two columns per cell, the board below the status row.
-std::optional<Pos> head(const TmuxSession& s) {
-    const auto at = findSgr(s.screen(true), kHead);
-    return at ? std::optional(Pos(at->first / 2, at->second - 1)) : std::nullopt;
+// Sends the key; true once the head is two cells or more the given way from
+// where it was. Every turn here is square to the way before, which therefore
+// does not count.
+static bool headGoes(const TmuxSession& s, const std::string& key, Pos way) {
+    const auto from = head(s);
+    s.send(key);
+    const auto along = [&](Pos to) { return (to.x - from->x) * way.x + (to.y - from->y) * way.y; };
+    return from && waitUntil([&] { return along(head(s).value_or(*from)) >= 2; });
 }
 
-// Starts the game from the shell, which leaves the terminal modes before and
-// after and the exit status in files; tail may continue the pipeline.
-void startGame(const TmuxSession& s, const std::string& tail = "") {
-    s.removeFiles({"before", "pid", "rc", "after"});
-    const std::string& d = s.dir;
-    s.typeLine("stty -g >" + d + "/before; { sh -c 'echo $$ >" + d + "/pid; exec \"" +
-               ZINTARAPOLKE_BINARY + "\"'; echo $? >" + d + "/rc; }" + tail + "; stty -g >" + d +
-               "/after");
-    ASSERT_TRUE(waitUntil([&] {
-        return !tail.empty() || (s.query("#{alternate_on}") == "1" && shows(s, "SCORE: 0x"));
-    })) << s.screen();
-}
-
-// Once the game has ended: its status, the terminal modes as before, the main
-// screen back and the cursor shown.
-void expectRestored(const TmuxSession& s, const std::string& status, bool screenToo = true) {
-    const auto after = s.waitForFile("after");
-    ASSERT_TRUE(after) << s.screen();
-    EXPECT_EQ(s.waitForFile("rc").value_or("none"), status + "\n");
-    EXPECT_EQ(*after, s.waitForFile("before").value_or("none"));
-    if (!screenToo) return;
-    EXPECT_EQ(s.query("#{alternate_on} #{cursor_flag}"), "0 1");
-}
-
-int sign(int v) { return (v > 0) - (v < 0); }
-
-// True once the head has made two steps in a row the given way; a step across
-// an edge counts as the short way round the board.
-bool headMoves(const TmuxSession& s, Pos way, Pos board) {
-    auto last = head(s);
-    int streak = 0;
-    return waitUntil([&] {
-        const auto now = head(s);
-        if (!now || !last || *now == *last) return (last = now, false);
-        const auto [w, h] = board;
-        const int dx = (now->first - last->first + w * 3 / 2) % w - w / 2;
-        const int dy = (now->second - last->second + h * 3 / 2) % h - h / 2;
-        streak = Pos(sign(dx), sign(dy)) == way ? streak + 1 : 0;
-        last = now;
-        return streak == 2;
-    });
-}
-
-TEST(Game, FirstScreenShowsScoreTitleSnakeInTheMiddleAndFood) {
-    TmuxSession s(80, 24);
-    startGame(s);
-    ASSERT_TRUE(waitUntil([&] { return shows(s, "SCORE: 0x0000") && shows(s, kTitle); }));
-    const std::string screen = s.screen(true);
-    const auto at = findSgr(screen, kHead);
-    ASSERT_TRUE(at);
-    EXPECT_EQ(at->second, 12);  // board row 11 of 23
-    EXPECT_GE(at->first, 40);   // heading right from the middle column
-    // Three body segments in green to the left; one food of two hex digits.
-    EXPECT_NE(screen.find("\x1b[42m      " + kHead), std::string::npos) << screen;
-    EXPECT_TRUE(std::regex_search(screen, std::regex("\x1b\\[100m[0-9A-F]{2}"))) << screen;
-    EXPECT_EQ(screen.find("\x1b[100m"), screen.rfind("\x1b[100m"));
-    s.send({"q"});
-    expectRestored(s, "0");
-}
-
-TEST(Game, SteersWithLettersAndBothArrowEncodingsAndWrapsAround) {
-    TmuxSession s(80, 24);
-    startGame(s);
-    const std::vector<std::pair<std::vector<std::string>, Pos>> turns = {
-        {{"s"}, {0, 1}},
-        {{"-H", "1b", "5b", "44"}, {-1, 0}},
-        {{"Up"}, {0, -1}},
-        {{"Right"}, {1, 0}},
-        {{"Down"}, {0, 1}},
-        {{"a"}, {-1, 0}},
-        {{"W"}, {0, -1}},
-        {{"d"}, {1, 0}},
-        {{"-H", "1b", "5b", "42"}, {0, 1}},
-        {{"Left"}, {-1, 0}}};
-    for (const auto& [keys, way] : turns) {
-        s.send(keys);
-        EXPECT_TRUE(headMoves(s, way, {40, 23})) << keys.back();
-    }
-    s.send({"w"});  // up from row 13 or so, across the top edge to the bottom row
-    EXPECT_TRUE(waitUntil([&] { return head(s) && head(s)->second == 22; }));
-    s.send({"q"});
-    expectRestored(s, "0");
-}
-
-TEST(Game, FollowsResizesAndPausesBelowTenRows) {
-    TmuxSession s(80, 24);
-    startGame(s);
-    // Narrower first, while the head is still left of cell 35; fewer than 10
-    // cells across would fold the straight snake (the next test). The status
-    // text is centred anew for each width.
-    const std::string paused = "PAUSED: RESIZE >= 10x10";
-    for (const auto& [cols, rows, text] :
-         {std::tuple{70, 20, kTitle}, {100, 30, kTitle}, {80, 9, paused}, {80, 24, kTitle}}) {
-        s.resize(cols, rows);
-        EXPECT_TRUE(waitUntil([&, cols = cols, &text = text] {
-            const std::string screen = s.screen();
-            return screen.find(text) == (cols - text.size()) / 2 && head(s);
-        })) << cols
-            << "x" << rows << "\n"
-            << s.screen();
-    }
-    s.send({"q"});
-    expectRestored(s, "0");
-}
-
-TEST(Game, ResizeThatFoldsTheSnakeEndsTheGameAndRRestarts) {
-    TmuxSession s(80, 24);
-    startGame(s);
-    // One cell wide: every segment lands on the head, the body colour painted
-    // last where the snake never was before.
-    s.resize(2, 24);
-    ASSERT_TRUE(waitUntil([&] { return s.screen(true).find("\x1b[42m") != std::string::npos; }));
-    s.resize(80, 24);
-    EXPECT_TRUE(waitUntil([&] { return shows(s, "GAME OVER") && shows(s, "PRESS R TO RESTART"); }))
-        << s.screen();
-    s.send({"r"});
-    EXPECT_TRUE(waitUntil([&] { return shows(s, kTitle) && !shows(s, "GAME OVER"); }));
-    EXPECT_TRUE(shows(s, "SCORE: 0x0000"));
-    EXPECT_TRUE(headMoves(s, {1, 0}, {40, 23}));
-    s.send({"q"});
-    expectRestored(s, "0");
-}
-
-TEST(Exit, EveryWayOfEndingRestoresTheTerminal) {
-    struct Ending {
-        std::string key;  // pressed; if empty, the signal is sent
-        int signal;
-        std::string status;
+// The board refits to a live resize and pauses below 10 rows, with the
+// status text centred anew. Then the arrows steer, in the cursor-key mode set
+// with printf '\033[?1l' (normal: ESC [ A to D) or '\033[?1h' (application:
+// ESC O A to D), and so do the letters. The player runs without flow control
+// and extended input, which the game turns off: they stay off after it.
+static void refitsAndSteers(const std::string& cursorKeyMode) {
+    TmuxSession s;
+    s.type("stty -ixon -iexten; printf '\\033[?1" + cursorKeyMode + "'");
+    s.start();
+    ASSERT_TRUE(s.playing());
+    ASSERT_EQ(s.query("#{keypad_cursor_flag}"), cursorKeyMode == "h" ? "1" : "0");
+    const auto resized = [&](int cols, int rows, const std::string& status) {
+        s.tmux({"resize-window", "-x", std::to_string(cols), "-y", std::to_string(rows)});
+        return waitUntil([&] { return s.screen().find(status) == (cols - status.size()) / 2; });
     };
-    const Ending endings[] = {{"q", 0, "0"},       {"C-c", 0, "130"},    {"", SIGTERM, "143"},
-                              {"", SIGHUP, "129"}, {"", SIGSEGV, "139"}, {"", SIGABRT, "134"},
-                              {"C-\\", 0, "131"}};
-    TmuxSession s(80, 24);
+    EXPECT_TRUE(resized(80, 9, "PAUSED: RESIZE >= 10x10")) << s.screen();
+    // The head is still left of cell 35, so the snake keeps its shape.
+    EXPECT_TRUE(resized(70, 20, "ZINTARAPOLKE V1.0 - PRESS Q TO QUIT")) << s.screen();
+    ASSERT_TRUE(headGoes(s, "Down", {0, 1}));
+    ASSERT_TRUE(headGoes(s, "Left", {-1, 0}));
+    ASSERT_TRUE(headGoes(s, "Up", {0, -1}));
+    ASSERT_TRUE(headGoes(s, "Right", {1, 0}));
+    ASSERT_TRUE(headGoes(s, "w", {0, -1}));
+    // Still heading up, it goes out at the top and comes in at the bottom,
+    // below where it was.
+    EXPECT_TRUE(headGoes(s, "w", {0, 1}));
+    s.send("q");
+    s.expectRestored("0");
+}
+
+TEST(Game, RefitsAndSteersWithArrowsInNormalCursorKeyMode) { refitsAndSteers("l"); }
+TEST(Game, RefitsAndSteersWithArrowsInApplicationCursorKeyMode) { refitsAndSteers("h"); }
+
+// Every way of ending, by a key, a signal or the game's own output, gives the
+// shell back its modes, the main screen and the cursor, with the status that
+// tells how the game ended: 128 + the signal's number, as dash reports it.
+// The signals whose default action terminates take the orderly quit first,
+// those that dump core the crash path.
+TEST(Exit, EveryEndingRestoresTheTerminalAndReportsHowTheGameEnded) {
+    struct Ending {
+        std::string how;  // a key, kill (the signal), or nothing: the game ends itself
+        int signal = 0;
+        std::string job = "sh game";
+        std::string tail = "";  // continues the game's pipeline
+    };
+    std::vector<Ending> endings = {
+        {.how = "q"},
+        {.how = "C-c", .signal = SIGINT},
+        {.how = "C-\\", .signal = SIGQUIT},
+        // The frames pass the limit (4 KiB) within a second.
+        {.how = "", .signal = SIGXFSZ, .job = "(ulimit -f 8; exec sh game >out.bin)"},
+        // The reader gone, the game ends as any member of a pipeline would.
+        {.how = "", .signal = SIGPIPE, .tail = " | head -c 100 >/dev/null"}};
+    for (const int sig : {SIGTERM, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGPIPE,
+                          SIGSEGV, SIGABRT, SIGXCPU, SIGSYS, SIGTRAP})
+        endings.push_back({.how = "kill", .signal = sig});
     for (const Ending& e : endings) {
-        SCOPED_TRACE(e.key + " " + std::to_string(e.signal));
-        startGame(s);
-        if (e.signal == 0)
-            s.send({e.key});
-        else
-            kill(std::atoi(s.waitForFile("pid").value_or("0").c_str()), e.signal);
-        expectRestored(s, e.status);
+        SCOPED_TRACE(e.job + e.tail + " " + e.how + " " + strsignal(e.signal));
+        TmuxSession s;
+        s.start(e.job, e.tail);
+        if (!e.how.empty() && s.playing()) e.how == "kill" ? s.signal(e.signal) : s.send(e.how);
+        s.expectRestored(std::to_string(e.signal ? 128 + e.signal : 0));
     }
-    // Flow control and extended input, which the game turns off, come back as
-    // they were found, also when the player had them off.
-    s.typeLine("stty -ixon -iexten");
-    startGame(s);
-    s.send({"q"});
-    expectRestored(s, "0");
 }
 
-TEST(Exit, CtrlZStopsWithTheTerminalRestoredAndFgResumesWithoutCatchUp) {
-    TmuxSession s(160, 24);  // a board 80 cells wide
-    startGame(s);
-    const auto before = head(s);
-    ASSERT_TRUE(before);
-    const auto stoppedAt = std::chrono::steady_clock::now();
-    s.send({"C-z"});
-    expectRestored(s, "148");  // stopped by SIGTSTP
-    s.removeFiles({"rc", "after"});
-    // Stopped for 20 ticks or more; none of them may run on resume.
-    waitUntil(
-        [&] { return std::chrono::steady_clock::now() - stoppedAt > std::chrono::seconds(2); });
-    s.typeLine("fg; echo $? >" + s.dir + "/rc; stty -g >" + s.dir + "/after");
-    std::optional<Pos> resumed;
-    ASSERT_TRUE(
-        waitUntil([&] { return s.query("#{alternate_on}") == "1" && (resumed = head(s)); }));
-    EXPECT_EQ(resumed->second, before->second);
-    EXPECT_LE((resumed->first - before->first + 80) % 80, 8);
-    s.send({"q"});
-    expectRestored(s, "0");
+// Keys still come from the terminal; the file holds the set-up and, last,
+// the restore.
+TEST(Exit, OutputToAFileStartsWithTheSetUpAndEndsWithTheRestore) {
+    TmuxSession s;
+    s.start("sh game >out");
+    ASSERT_TRUE(s.playing("out"));
+    s.send("q");
+    s.expectRestored("0");
+    const std::string out = s.read("out"), setUp = "\x1b[?1049h\x1b[1;1H\x1b[?7l\x1b[?25l";
+    const std::string mouseOff = "\x1b[?1015l\x1b[?1006l\x1b[?1003l\x1b[?1002l\x1b[?1000l";
+    const std::string restore = "\x1b[0m\x1b[?7h\x1b[?1049l\x1b[?25h" + mouseOff;
+    EXPECT_EQ(out.substr(0, setUp.size()), setUp);
+    EXPECT_EQ(out.substr(out.size() - restore.size()), restore);
 }
 
-TEST(Exit, ClosedOutputPipeEndsTheGameWithStatusZero) {
-    TmuxSession s(80, 24);
-    // head passes the game's first bytes (alternate screen, hidden cursor) to
-    // the terminal; only the modes and the status are the game's to restore.
-    startGame(s, " | head -c 100");
-    expectRestored(s, "0", false);
+// Stopped for 20 ticks or more, none of which may run once continued; back in
+// the foreground it is in game mode at once (Q needs no Enter) and draws the
+// whole screen anew.
+TEST(Exit, StoppedAndContinuedTheGameResumesPlayableWithoutCatchingUp) {
+    for (const std::string stop : {"C-z", "kill"}) {  // kill: SIGSTOP, later SIGCONT
+        SCOPED_TRACE(stop);
+        TmuxSession s(160, 24);  // a board 80 cells wide
+        s.start();
+        std::optional<Pos> before, resumed;
+        ASSERT_TRUE(waitUntil([&] { return (before = head(s)).has_value(); }));
+        const auto stoppedAt = std::chrono::steady_clock::now();
+        if (stop == "C-z") {
+            s.send("C-z");
+            s.expectRestored("148");  // by SIGTSTP
+        } else {
+            s.signal(SIGSTOP);
+            EXPECT_TRUE(waitUntil([&] { return s.read("rc") == "147\n"; }));  // the job stopped
+            // The game cannot clean up after SIGSTOP: the shell takes back its
+            // modes and the main screen, as bash would, or a player with reset.
+            s.type("stty $(cat before); printf '\\033[?1049l\\033[?25h'");
+            // Continued in the background, the game stops itself again, not
+            // drawing over the shell, whose title comes after anything it wrote.
+            s.signal(SIGCONT);
+            const std::string stat = "/proc/" + std::to_string(s.gamePid()) + "/stat";
+            EXPECT_TRUE(waitUntil([&] { return s.read(stat).find(") T ") != std::string::npos; }));
+            s.type("printf '\\033]2;shell\\033\\\\'");
+            EXPECT_TRUE(waitUntil([&] { return s.query("#{pane_title}") == "shell"; }));
+            EXPECT_EQ(s.query("#{alternate_on}"), "0");
+        }
+        waitUntil([&] { return std::chrono::steady_clock::now() - stoppedAt > 2s; });
+        s.start("fg");
+        ASSERT_TRUE(waitUntil([&] {
+            return s.query("#{alternate_on}") == "1" &&
+                   s.screen().find("SCORE: 0x") != std::string::npos && (resumed = head(s));
+        })) << s.screen();
+        EXPECT_EQ(resumed->y, before->y);
+        EXPECT_LE((resumed->x - before->x + 80) % 80, 8);
+        s.send("q");
+        s.expectRestored("0");
+    }
 }
 
-}  // namespace
+// Nothing to play on: the game says so in one line and ends at once, without
+// waiting for keys that cannot come.
+TEST(Exit, WithoutATerminalTheGameSaysSoOnStandardErrorAndEnds) {
+    TmuxSession s;
+    s.start("setsid -w sh game </dev/null >out 2>err");
+    ASSERT_TRUE(waitUntil([&] { return s.read("rc").ends_with('\n'); })) << "still running";
+    EXPECT_NE(s.read("rc"), "0\n");
+    EXPECT_EQ(s.read("out"), "");
+    EXPECT_TRUE(std::regex_match(s.read("err"), std::regex("[^\n]+\n"))) << s.read("err");
+}
+
+// With SIGHUP ignored, only the terminal itself can tell the game it is gone:
+// reading keys or writing frames fails. nohup sends the frames to a file.
+TEST(Exit, ATerminalThatHangsUpEndsTheGameThatIgnoresSighup) {
+    for (const std::string job : {"(trap '' HUP; exec sh game)", "nohup sh game"}) {
+        SCOPED_TRACE(job);
+        TmuxSession s;
+        s.start(job);
+        ASSERT_TRUE(s.playing("nohup.out") && s.gamePid() > 0);
+        s.tmux({"kill-server"});
+        EXPECT_TRUE(waitUntil([&] { return s.gamePid(0ms) == 0; }));  // gone, or a zombie
+    }  // the session kills a game still running
+}
