@@ -1,20 +1,16 @@
-// What a scripted session cannot show: time spent inside a pass, a window of
-// absurd size, the program's exits without a terminal or by an exception, and
-// the key decoder's rules over many random key streams.
+// What a golden session cannot show: time spent inside a pass, a window of
+// absurd size (its frame would be a golden file of 2 MB), and the program's
+// exits without a terminal or by an exception.
 #include <gtest/gtest.h>
-
-#include <random>
-#include <vector>
 
 #include "app/game_app.h"
 #include "app/run_game.h"
 #include "fake_console.h"
-#include "fuzz/key_stream.h"
 
 namespace {
 
 TEST(RunPass, TheClockIsReadAfterTheKeys) {
-    resetFakeConsole();
+    fakeConsole() = {};
     GameApp app;
     app.pollTerminalSize();
     TickSchedule schedule;
@@ -26,15 +22,8 @@ TEST(RunPass, TheClockIsReadAfterTheKeys) {
     EXPECT_EQ(app.game.body.front(), (Cell{head.x, head.y - 1}));
 }
 
-TEST(PollTerminalSize, AWindowOfAbsurdSizeIsCapped) {
-    resetFakeConsole();
-    fakeConsole().size = console::WindowSize{30000, 30000};
-    GameApp app;
-    app.pollTerminalSize();
-    EXPECT_EQ(app.termCols, 1000);
-    EXPECT_EQ(app.termRows, 1000);
-    app.render();
-    const std::string& out = fakeConsole().transcript;
+TEST(PollTerminalSize, AWindowOfAbsurdSizeIsCappedAt2000By1000) {
+    const std::string out = playSession("size 30000x30000\nkeys q");
     EXPECT_NE(out.find(std::string("\\e[1000;1H\\e[40m").append(2000, ' ').append("\\e[")),
               out.npos);
     EXPECT_EQ(out.find("\\e[1001;"), out.npos);
@@ -42,7 +31,7 @@ TEST(PollTerminalSize, AWindowOfAbsurdSizeIsCapped) {
 
 TEST(RunGame, WithoutATerminalOrAfterAnErrorTheStatusIs1AndTheConsoleIsAsFound) {
     for (const bool keyboard : {false, true}) {
-        resetFakeConsole();
+        fakeConsole() = {};
         fakeConsole().noKeyboard = !keyboard;
         fakeConsole().throwOnWindowSize = true;  // in the first size poll
         testing::internal::CaptureStderr();
@@ -52,19 +41,6 @@ TEST(RunGame, WithoutATerminalOrAfterAnErrorTheStatusIs1AndTheConsoleIsAsFound) 
                            : "zintarapolke: no terminal to read keys from\n");
         EXPECT_EQ(fakeConsole().transcript.empty(), !keyboard);  // nothing written
         EXPECT_EQ(fakeConsole().transcript.ends_with("restore-input\n"), keyboard);
-    }
-}
-
-// The fuzzer's rules over seeded streams of the bytes keys are made of, so
-// sequences form, break off and restart the game.
-TEST(HandleKey, RandomKeyStreamsKeepTheRules) {
-    constexpr std::string_view kBytes{"\x00\xe0\x1b[OHPKMABCDwasdWASDrR;1x", 26};
-    std::mt19937 rng(2026);
-    std::vector<uint8_t> stream(300);
-    for (int run = 0; run < 200; ++run) {
-        for (uint8_t& b : stream)
-            b = static_cast<uint8_t>(kBytes[rng() % kBytes.size()]);
-        ASSERT_STREQ(playKeyStream(stream.data(), stream.size()), "") << run;
     }
 }
 

@@ -3,29 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <stdexcept>
 #include <utility>
 
+#include "app/game_app.h"
+
 namespace {
-
-// One transcript line: the time in milliseconds, right-aligned, then the call.
-void log(std::string_view what, std::string_view bytes = {}) {
-    FakeConsole& f = fakeConsole();
-    char time[32];
-    std::snprintf(time, sizeof time, "%8g ", static_cast<double>(f.nowNs) / 1e6);
-    f.transcript.append(time).append(what);
-    if (!bytes.empty()) f.transcript.append(" ").append(escape(bytes));
-    f.transcript.append("\n");
-}
-
-}  // namespace
-
-FakeConsole& fakeConsole() {
-    static FakeConsole fake;
-    return fake;
-}
-
-void resetFakeConsole() { fakeConsole() = FakeConsole{}; }
 
 int64_t msToNs(const std::string& ms) { return std::llround(std::stod(ms) * 1e6); }
 
@@ -34,10 +18,10 @@ std::string escape(std::string_view bytes) {
     for (const char c : bytes) {
         char hex[5];
         std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
-        out += c == '\x1b'             ? "\\e"
-               : c == '\\'             ? "\\\\"
-               : c >= 0x20 && c < 0x7F ? std::string(1, c)
-                                       : hex;
+        if (c == '\x1b' || c == '\\')
+            out += c == '\\' ? "\\\\" : "\\e";
+        else
+            out += c >= 0x20 && c < 0x7F ? std::string(1, c) : hex;
     }
     return out;
 }
@@ -57,12 +41,24 @@ std::string unescape(std::string_view text) {
     return out;
 }
 
+// One transcript line: the time in milliseconds, right-aligned, then the call.
+void log(std::string_view what, std::string_view bytes = {}) {
+    char time[32];
+    std::snprintf(time, sizeof time, "%8g ", static_cast<double>(fakeConsole().nowNs) / 1e6);
+    fakeConsole().transcript.append(time).append(what).append(bytes.empty() ? "" : " ");
+    fakeConsole().transcript.append(escape(bytes)).append("\n");
+}
+
 void applyEvent(const std::string& event) {
     FakeConsole& f = fakeConsole();
     log(std::string("< ").append(event));
     const std::string kind = event.substr(0, event.find(' '));
     const std::string arg = event.substr(std::min(event.size(), kind.size() + 1));
-    if (kind == "keys") {
+    if (kind == "seed") {
+        f.seed = static_cast<uint32_t>(std::stoul(arg));
+    } else if (kind == "pass") {
+        f.passNs = msToNs(arg);
+    } else if (kind == "keys") {
         for (const char c : unescape(arg))
             f.keys.push_back(static_cast<unsigned char>(c));
     } else if (kind == "size") {
@@ -70,15 +66,38 @@ void applyEvent(const std::string& event) {
         if (arg != "none") f.size = {std::stoi(arg), std::stoi(arg.substr(arg.find('x') + 1))};
     } else if (kind == "stall") {
         f.nowNs += msToNs(arg);
-    } else if (kind == "stop") {
-        f.stopRequest = true;
-    } else if (kind == "continue") {
-        f.continued = true;
-    } else if (kind == "signal") {
-        f.quitEvent = true;
+    } else if (kind == "stop" || kind == "continue" || kind == "signal") {
+        (kind == "stop" ? f.stopRequest : kind == "continue" ? f.continued : f.quitEvent) = true;
     } else {
         throw std::invalid_argument(std::string("unknown event: ").append(event));
     }
+}
+
+}  // namespace
+
+FakeConsole& fakeConsole() {
+    static FakeConsole fake;
+    return fake;
+}
+
+std::string playSession(const std::string& script) {
+    fakeConsole() = {};
+    std::istringstream lines(script);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        if (!std::isdigit(static_cast<unsigned char>(line[0])))
+            applyEvent(line);
+        else
+            fakeConsole().events.emplace(msToNs(line), line.substr(line.find(' ') + 1));
+    }
+    GameApp app;
+    app.game.rng.seed(fakeConsole().seed);
+    try {
+        app.run();
+    } catch (const std::exception& e) {
+        log(std::string("run ended by an exception: ").append(e.what()));
+    }
+    return fakeConsole().transcript;
 }
 
 namespace console {
@@ -89,28 +108,27 @@ WindowSize windowSize() {
 }
 
 bool hasKeyboard() { return !fakeConsole().noKeyboard; }
-
 bool keyPending() { return !fakeConsole().keys.empty(); }
 
 int readKey() {
-    FakeConsole& f = fakeConsole();
-    f.nowNs += f.readCostNs;
-    const int key = f.keys.front();
-    f.keys.pop_front();
+    fakeConsole().nowNs += fakeConsole().readCostNs;
+    const int key = fakeConsole().keys.front();
+    fakeConsole().keys.pop_front();
     return key;
 }
 
 int64_t nowNs() { return fakeConsole().nowNs; }
 
 // Wakes at the timeout or at the next scripted event, whichever is first
-// (with passNs, after exactly passNs), then applies the events now due.
+// (with passNs, after exactly passNs), then applies the events now due. A
+// run that outlasts its events by a minute would never end: it is stopped.
 void waitForEvent(int64_t timeoutNs) {
     FakeConsole& f = fakeConsole();
     int64_t until = f.nowNs + (f.passNs > 0 ? f.passNs : timeoutNs);
+    if (f.events.empty() && until > 60'000'000'000) throw std::runtime_error("no end");
     if (f.passNs == 0 && !f.events.empty()) until = std::min(until, f.events.begin()->first);
-    if (until > f.endNs) throw std::runtime_error("the run did not end");
-    f.nowNs = std::max(f.nowNs, until);
-    while (!f.events.empty() && f.events.begin()->first <= f.nowNs) {
+    for (f.nowNs = std::max(f.nowNs, until);
+         !f.events.empty() && f.events.begin()->first <= f.nowNs;) {
         const std::string event = f.events.begin()->second;
         f.events.erase(f.events.begin());
         applyEvent(event);
@@ -128,7 +146,7 @@ bool quitEventSeen() { return fakeConsole().quitEvent; }
 bool takeStopRequest() { return std::exchange(fakeConsole().stopRequest, false); }
 void stopUntilContinued() {
     log("stopped");
-    fakeConsole().continued = true;
+    fakeConsole().continued = true;  // as SIGCONT would, once the player continues
 }
 bool takeContinue() { return std::exchange(fakeConsole().continued, false); }
 void finishQuitEvent() {}

@@ -10,16 +10,15 @@
 //   EVENT             an event before the run: "size 30x12", "keys ..."
 //   MS EVENT          an event at MS milliseconds: keys BYTES (\e, \xNN),
 //                     size WxH, size none (the query fails), stall MS,
-//                     stop (Ctrl+Z), signal (a quit signal)
+//                     stop (Ctrl+Z), continue (after a stop from outside),
+//                     signal (one that ends the program)
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "app/game_app.h"
 #include "fake_console.h"
 
 namespace {
@@ -30,34 +29,6 @@ const fs::path kGoldenDir = ZINTARAPOLKE_GOLDEN_DIR;
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string play(const std::string& script) {
-    resetFakeConsole();
-    FakeConsole& f = fakeConsole();
-    GameApp app;
-    std::istringstream lines(script);
-    for (std::string line; std::getline(lines, line);) {
-        const std::string word = line.substr(0, line.find(' '));
-        const std::string rest = line.substr(std::min(line.size(), word.size() + 1));
-        if (line.empty() || line[0] == '#') continue;
-        if (word == "seed") {
-            app.game.rng.seed(static_cast<uint32_t>(std::stoul(rest)));
-        } else if (word == "pass") {
-            f.passNs = msToNs(rest);
-        } else if (std::isdigit(static_cast<unsigned char>(word[0]))) {
-            f.events.emplace(msToNs(word), rest);
-        } else {
-            applyEvent(line);
-        }
-    }
-    f.endNs = (f.events.empty() ? 0 : f.events.rbegin()->first) + 60'000'000'000;
-    try {
-        app.run();
-    } catch (const std::exception& e) {
-        f.transcript += std::string("run ended by an exception: ") + e.what() + "\n";
-    }
-    return f.transcript;
 }
 
 std::vector<std::string> sessionNames() {
@@ -73,7 +44,7 @@ struct GoldenSession : testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenSession, MatchesItsGoldenFile) {
     const fs::path golden = kGoldenDir / (GetParam() + ".golden");
-    const std::string actual = play(readFile(kGoldenDir / (GetParam() + ".session")));
+    const std::string actual = playSession(readFile(kGoldenDir / (GetParam() + ".session")));
     if (std::getenv("ZINTARAPOLKE_UPDATE_GOLDEN") != nullptr) {
         std::ofstream(golden, std::ios::binary) << actual;
     }

@@ -102,7 +102,7 @@ TEST(Exit, EveryEndingRestoresTheTerminalAndReportsHowTheGameEnded) {
 // Keys still come from the terminal; the file holds the set-up and, last,
 // the restore.
 TEST(Exit, OutputToAFileStartsWithTheSetUpAndEndsWithTheRestore) {
-    TmuxSession s;
+    TmuxSession s(100, 30);  // the file has no size: 80 x 24, whatever the terminal's
     s.start("sh game >out");
     ASSERT_TRUE(s.playing("out"));
     s.send("q");
@@ -112,6 +112,22 @@ TEST(Exit, OutputToAFileStartsWithTheSetUpAndEndsWithTheRestore) {
     const std::string restore = "\x1b[0m\x1b[?7h\x1b[?1049l\x1b[?25h" + mouseOff;
     EXPECT_EQ(out.substr(0, setUp.size()), setUp);
     EXPECT_EQ(out.substr(out.size() - restore.size()), restore);
+    EXPECT_NE(out.find("\x1b[24;1H\x1b[40m" + std::string(80, ' ') + "\x1b"), out.npos);
+    EXPECT_EQ(out.find("\x1b[25;1H"), out.npos);
+}
+
+// A terminal never told its size (stty rows 0 cols 0, as a bare serial line)
+// reports 0 x 0, which counts as unknown: the game takes 80 x 24. Ctrl+S must
+// not stop its output, as it would with flow control on.
+TEST(Game, ATerminalWithoutASizeCountsAs80x24AndCtrlSDoesNotFreezeIt) {
+    TmuxSession s(100, 30);
+    s.type("stty rows 0 cols 0");
+    s.start();
+    const std::string title = "ZINTARAPOLKE V1.0 - PRESS Q TO QUIT";
+    EXPECT_TRUE(waitUntil([&] { return s.screen().find(title) == (80 - title.size()) / 2; }));
+    s.send("C-s");
+    s.send("q");
+    s.expectRestored("0");
 }
 
 // Stopped for 20 ticks or more, none of which may run once continued; back in

@@ -1,6 +1,5 @@
 // Arbitrary key bytes played into a game, with a tick after every few, and
-// the rules that must hold whatever the bytes were. Shared by the fuzzer and
-// a seeded unit test.
+// the rules that must hold whatever the bytes were: the fuzzer's check.
 #pragma once
 
 #include <cstddef>
