@@ -10,10 +10,7 @@
 set -euo pipefail
 exe=$1 out=$2
 export LC_ALL=C
-fail() {
-    echo "windows smoke: $*" >&2
-    exit 1
-}
+fail() { echo "windows smoke: $*" >&2 && exit 1; }
 
 status=0
 wine "$exe" </dev/null >"$out" 2>"$out.err" || status=$?
@@ -26,16 +23,12 @@ script -qec "wine '$exe' >'$out' 2>/dev/null" /dev/null <"$keys" >/dev/null &
 pid=$!
 exec 3>"$keys"
 # Until the head has moved 10 cells right from the middle (column 41 of row 13).
-for ((i = 0; i < 600; i++)); do
-    grep -aq $'\e\\[13;61H' "$out" && break
-    kill -0 "$pid" 2>/dev/null || fail "the game ended by itself"
-    sleep 0.1
+until grep -aq $'\e\\[13;61H' "$out"; do
+    [ $SECONDS -lt 60 ] && kill -0 "$pid" 2>/dev/null && sleep 0.1 || fail "no play, or it ended by itself"
 done
 printf '\003' >&3  # Ctrl+C on the terminal
-status=0
-wait "$pid" || status=$?
-exec 3>&-
-rm -f "$keys"
+status=0 && wait "$pid" || status=$?
+exec 3>&- && rm -f "$keys"
 
 # Alternate screen, cursor home, wrap off, cursor hidden; at the end attributes,
 # wrap on, main screen, cursor shown, every mouse mode off.
