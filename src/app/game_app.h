@@ -16,7 +16,7 @@ struct GameApp {
     std::string frameBuffer;
     SnakeGame game;
     int32_t keyState = 0;
-    std::deque<Cell> prevBody;  // render cache: the snake as last drawn
+    Body prevBody;  // render cache: the snake as last drawn
     Cell prevFood{0, 0};
     uint8_t prevFoodValue = 0;
     bool prevHasFood = false;

@@ -8,10 +8,14 @@
 #include <vector>
 
 #include "game/cell.h"
+#include "game/recycling_allocator.h"
+
+// The snake's segments, head at the front: a deque whose blocks are reused.
+using Body = std::deque<Cell, RecyclingAllocator<Cell>>;
 
 struct SnakeGame {
     std::deque<Direction> directionQueue;  // turns not yet applied, oldest first
-    std::deque<Cell> body;                 // front = head, back = tail
+    Body body;                             // front = head, back = tail
     Cell food{0, 0};                       // meaningful only while hasFood
     uint8_t foodValue = 0;
     bool hasFood = false;

@@ -39,8 +39,7 @@ void paintFood(CellCanvas& canvas, const SnakeGame& game) {
     canvas.putCell(boardToCanvas(game.food), {value, end}, colour::kFoodText, colour::kFoodBack);
 }
 
-void eraseVacatedCells(CellCanvas& canvas, const std::deque<Cell>& prevBody,
-                       const SnakeGame& game) {
+void eraseVacatedCells(CellCanvas& canvas, const Body& prevBody, const SnakeGame& game) {
     for (const Cell& p : prevBody) {
         if (game.onBoard(p) && !game.covers(p)) {
             canvas.paintCell(boardToCanvas(p), colour::kBoard);

@@ -33,7 +33,7 @@ void paintSnake(CellCanvas& canvas, const SnakeGame& game);
 // The food's value as two hex digits; drawn without a board test.
 void paintFood(CellCanvas& canvas, const SnakeGame& game);
 // Cells the snake has left since the last frame, back to the board colour.
-void eraseVacatedCells(CellCanvas& canvas, const std::deque<Cell>& prevBody, const SnakeGame& game);
+void eraseVacatedCells(CellCanvas& canvas, const Body& prevBody, const SnakeGame& game);
 // The last drawn food, unless it is still there or a segment now covers it.
 void eraseStaleFood(CellCanvas& canvas, Cell prevFood, uint8_t prevFoodValue, bool prevHasFood,
                     const SnakeGame& game);
