@@ -92,11 +92,8 @@ case_steering_application() { steering h; }
 ending() {
     session
     start "${3:-sh game}" "${4:-}"
-    case $1 in
-        '') ;;
-        kill*) within painted && signal "${1#kill }" ;;
-        *) within painted && t send-keys "$1" ;;
-    esac
+    if [[ $1 == kill* ]]; then within painted && signal "${1#kill }"
+    elif [ -n "$1" ]; then within painted && t send-keys "$1"; fi
     restored "$2"
 }
 case_endings() {
