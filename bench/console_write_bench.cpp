@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "app/game_app.h"
+#include "bench_setup.h"
 #include "board_cycle.h"
 #include "term/console.h"
 
@@ -82,22 +83,6 @@ struct PtyOutput {
     bool ready() const { return savedStdout >= 0; }
 };
 
-struct Setup {
-    int32_t cols;
-    int32_t rows;
-    int32_t segments;
-};
-
-Setup setupOf(const benchmark::State& state) {
-    return {static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)),
-            static_cast<int32_t>(state.range(2))};
-}
-
-void perIteration(benchmark::State& state, const char* name, uint64_t total) {
-    state.counters[name] =
-        benchmark::Counter(static_cast<double>(total), benchmark::Counter::kAvgIterations);
-}
-
 // Runs frame() as the timed loop with standard output on a pseudo-terminal of
 // the setup's size, the snake laid along the board's cycle, and reports the
 // write() calls and bytes per frame.
@@ -123,8 +108,8 @@ void timeFrames(benchmark::State& state, Frame frame) {
     const uint64_t bytes = bytesToStdout;
     for (auto _ : state)
         frame(app, cycle);
-    perIteration(state, "writes", writesToStdout - writes);
-    perIteration(state, "bytes", bytesToStdout - bytes);
+    perIteration(state, "writes", static_cast<double>(writesToStdout - writes));
+    perIteration(state, "bytes", static_cast<double>(bytesToStdout - bytes));
 }
 
 void BM_RealConsoleFullFrame(benchmark::State& state) {

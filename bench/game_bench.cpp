@@ -8,29 +8,13 @@
 #include "alloc_counter.h"
 #include "app/game_app.h"
 #include "bench_console.h"
+#include "bench_setup.h"
 #include "board_cycle.h"
 
 namespace {
 
 constexpr int64_t kTickNs = kTickMs * 1'000'000;
 constexpr unsigned kSeed = 7;
-
-// Every benchmark takes a console size and a snake length: the board is
-// cols / 2 cells by rows - 1 rows, as the game makes it.
-struct Setup {
-    int32_t cols;
-    int32_t rows;
-    int32_t segments;
-};
-
-Setup setupOf(const benchmark::State& state) {
-    return {static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)),
-            static_cast<int32_t>(state.range(2))};
-}
-
-void perIteration(benchmark::State& state, const char* name, double total) {
-    state.counters[name] = benchmark::Counter(total, benchmark::Counter::kAvgIterations);
-}
 
 // The counts a frame leaves behind, taken before and after a timed loop.
 struct OutputCounts {
