@@ -21,3 +21,18 @@ inline Setup setupOf(const benchmark::State& state) {
 inline void perIteration(benchmark::State& state, const char* name, double total) {
     state.counters[name] = benchmark::Counter(total, benchmark::Counter::kAvgIterations);
 }
+
+// A snake of 4 on 80 x 24, then ones that fill a board of 920, 7,920 and
+// 23,800 cells.
+inline void growingSnakes(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"cols", "rows", "segments"});
+    b->Args({80, 24, 4})->Args({80, 24, 920})->Args({240, 67, 7920})->Args({400, 120, 23800});
+}
+
+// Full redraws of the smallest and largest consoles, with the shortest and
+// the longest snake.
+inline void fullFrames(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"cols", "rows", "segments"});
+    b->Args({80, 24, 4})->Args({80, 24, 920})->Args({400, 120, 4})->Args({400, 120, 23800});
+    b->Unit(benchmark::kMicrosecond);
+}

@@ -131,19 +131,7 @@ void BM_RealConsolePass(benchmark::State& state) {
     });
 }
 
-void growingSnakes(benchmark::internal::Benchmark* b) {
-    b->ArgNames({"cols", "rows", "segments"});
-    b->Args({80, 24, 4})->Args({80, 24, 920})->Args({240, 67, 7920})->Args({400, 120, 23800});
-    b->Unit(benchmark::kMicrosecond);
-}
-
-BENCHMARK(BM_RealConsolePass)->Apply(growingSnakes);
-BENCHMARK(BM_RealConsoleFullFrame)
-    ->ArgNames({"cols", "rows", "segments"})
-    ->Args({80, 24, 4})
-    ->Args({80, 24, 920})
-    ->Args({400, 120, 4})
-    ->Args({400, 120, 23800})
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RealConsolePass)->Apply(growingSnakes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RealConsoleFullFrame)->Apply(fullFrames);
 
 }  // namespace

@@ -108,10 +108,6 @@ void BM_FullFrame(benchmark::State& state) {
 
 // A 4-segment snake as a game starts, then snakes that fill the board of an
 // 80 x 24, a 240 x 67 and a 400 x 120 console.
-void growingSnakes(benchmark::internal::Benchmark* b) {
-    b->ArgNames({"cols", "rows", "segments"});
-    b->Args({80, 24, 4})->Args({80, 24, 920})->Args({240, 67, 7920})->Args({400, 120, 23800});
-}
 
 BENCHMARK(BM_Step)->Apply(growingSnakes);
 // Then the 23,800 cells of the 400 x 120 board half, 90 % and 99 % covered,
@@ -124,12 +120,6 @@ BENCHMARK(BM_PlaceFood)
     ->Args({400, 120, 23799})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Pass)->Apply(growingSnakes)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FullFrame)
-    ->ArgNames({"cols", "rows", "segments"})
-    ->Args({80, 24, 4})
-    ->Args({80, 24, 920})
-    ->Args({400, 120, 4})
-    ->Args({400, 120, 23800})
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullFrame)->Apply(fullFrames);
 
 }  // namespace
