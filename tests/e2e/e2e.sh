@@ -102,6 +102,7 @@ case_endings() {
     ending 'C-\' 131
     ending '' 153 '(ulimit -f 8; exec sh game >out.bin)'  # frames past 4 KiB
     ending '' 141 'sh game' ' | head -c 100 >/dev/null'  # the reader gone
+    ending '' 0 "(trap '' PIPE; exec sh game)" ' | head -c 100 >/dev/null'  # as a quit
     for sig in TERM HUP USR1 USR2 ALRM VTALRM PROF PIPE SEGV ABRT XCPU SYS TRAP; do
         ending "kill $sig" $((128 + $(kill -l "$sig")))
     done
