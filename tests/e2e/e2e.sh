@@ -125,12 +125,12 @@ case_output_to_file() {
         fail "the frames are not 80 x 24"
 }
 
-# A terminal never told its size (stty rows 0 cols 0, like a bare serial
-# line) reports 0 x 0, which counts as unknown: the game takes 80 x 24.
+# A terminal that reports no width (stty cols 0; a bare serial line never told
+# its size reports 0 x 0) does not know its size: the game takes 80 x 24.
 # Ctrl+S must not stop its output, as it would with flow control on.
 case_no_size_ctrl_s() {
     session 100 30
-    type 'stty rows 0 cols 0'
+    type 'stty cols 0'
     start
     within centred 80 "$title" || fail "not drawn for 80 columns"
     t send-keys C-s q
