@@ -24,13 +24,14 @@ type() { t send-keys -l "$1"$'\n'; }
 gamepid() { local pid && pid=$(cat "$dir/pid" 2>/dev/null) && [ "/proc/$pid/exe" -ef "$bin" ] && echo "$pid"; }
 gone() { ! gamepid >/dev/null; }
 signal() { within gamepid >/dev/null && kill "-$1" "$(gamepid)" || fail "no game to send $1"; }
-# A game still running when its case ends is killed.
-trap 'pid=$(gamepid) && kill -KILL "$pid"; t kill-server; rm -rf "$dir"; exit $failed' EXIT
+# A game still running when its session ends is killed.
+reap() { local pid && pid=$(gamepid) && kill -KILL "$pid"; t kill-server; }
+trap 'reap; rm -rf "$dir"; exit $failed' EXIT
 
 # A fresh shell in a window of COLS x ROWS; `game` writes its pid, then
 # becomes the game.
 session() {
-    t kill-server
+    reap
     rm -rf "${dir:?}"/*
     printf "echo \$\$ >pid; exec '%s'\n" "$bin" >"$dir/game"
     t new -d -c "$dir" -x "${1:-80}" -y "${2:-24}" 'ENV= sh -i'
