@@ -7,10 +7,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 
 #include "term/console.h"
+#include "term/steady_clock.h"
 #include "term/termios_modes.h"
 #include "term/vt.h"
 
@@ -225,11 +225,7 @@ int readKey() {
     return -1;
 }
 
-int64_t nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+int64_t nowNs() { return steadyClockNs(); }
 
 // Sleeps until a key byte, a signal or the next tick: between ticks an idle
 // game makes no system calls at all. Linux's ppoll takes the timeout to the

@@ -19,6 +19,7 @@
 
 #include "term/console.h"
 #include "term/console_modes.h"
+#include "term/steady_clock.h"
 
 // The portable mode arithmetic must use the console API's own flag values.
 static_assert(console_modes::kProcessedInput == ENABLE_PROCESSED_INPUT);
@@ -78,11 +79,7 @@ bool keyPending() { return _kbhit() != 0; }
 
 int readKey() { return _getch(); }
 
-int64_t nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+int64_t nowNs() { return steadyClockNs(); }
 
 void waitForEvent(int64_t) { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }
 
