@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/game_app.h"
+#include "game/key_decoder.h"
 
 // Empty when every rule held, else the first rule broken.
 inline const char* playKeyStream(const uint8_t* data, std::size_t size) {
@@ -16,8 +17,9 @@ inline const char* playKeyStream(const uint8_t* data, std::size_t size) {
         app.handleKey(data[i]);
         if (i % 3 == 2) app.game.step();
         const SnakeGame& g = app.game;
-        if (app.keyState < 0 || app.keyState > 7) return "keyState out of range";
-        if (g.directionQueue.size() > 3) return "more than three turns queued";
+        if (app.keyState < 0 || app.keyState > key_state::kAfterCsiCsi)
+            return "keyState out of range";
+        if (g.directionQueue.size() > kMaxQueuedTurns) return "more than three turns queued";
         Direction before = g.direction;
         for (const Direction d : g.directionQueue) {
             if (d == before || d == opposite(before)) return "a queued turn repeats or reverses";
