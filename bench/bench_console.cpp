@@ -20,6 +20,8 @@ void enableVirtualTerminalOutput() {}
 void useUtf8() {}
 void enterGameInput() {}
 void restoreInput() {}
+void beginRestore() {}
+void endRestore() {}
 void writeOut(std::string_view bytes) {
     ++benchConsole().writes;
     benchConsole().bytes += bytes.size();

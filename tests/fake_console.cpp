@@ -139,6 +139,8 @@ void enableVirtualTerminalOutput() { log("vt-output"); }
 void useUtf8() { log("utf8"); }
 void enterGameInput() { log("game-input"); }
 void restoreInput() { log("restore-input"); }
+void beginRestore() {}
+void endRestore() {}
 void writeOut(std::string_view bytes) { log("write", bytes); }
 void flushOut() { log("flush"); }
 void watchProcessEvents() { log("watch-events"); }

@@ -19,8 +19,18 @@ void GameApp::run() {
         runPass(schedule);
         if (quitRequested) break;  // at once: no wait after the quit key
         console::waitForEvent(schedule.nextTickNs() - console::nowNs());
-        if (console::takeStopRequest()) suspend();
-        if (console::takeContinue()) resume(schedule);
+        const bool suspended = console::takeStopRequest();
+        if (suspended) suspend();
+        const bool continued = console::takeContinue();
+        // Ended while stopped (kill %1 sends SIGTERM, then SIGCONT): the game
+        // is behind the shell, and nothing more may touch the terminal but
+        // the restore.
+        if (console::quitEventSeen()) break;
+        // Ctrl+Z gave the terminal back, so it is taken again however short
+        // the stop. A stop from outside left the game's modes in place: only
+        // one that kept the game from a tick is worth a redraw, and a
+        // continue that followed no stop changes nothing.
+        if (suspended || (continued && schedule.missedTickAt(console::nowNs()))) resume(schedule);
     }
 }
 
@@ -97,9 +107,9 @@ void GameApp::suspend() {
 }
 
 void GameApp::resume(TickSchedule& schedule) {
-    // Whatever stopped the game (Ctrl+Z, or a stop from outside that left the
-    // terminal as the shell set it), the game mode goes back on and the
-    // screen is drawn anew, at the window's size now.
+    // Whatever stopped the game (Ctrl+Z, or a stop from outside after which
+    // the shell may have drawn on the screen), the game mode goes back on
+    // and the screen is drawn anew, at the window's size now.
     TerminalMode::enter();
     fullRedraw = true;
     pollTerminalSize();

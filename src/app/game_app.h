@@ -41,6 +41,6 @@ struct GameApp {
     void restart();
     // Ctrl+Z: the console back to normal, then stopped until continued.
     void suspend();
-    // After any stop: game mode on again, a full redraw, no catch-up ticks.
+    // After a stop: game mode on again, a full redraw, no catch-up ticks.
     void resume(TickSchedule& schedule);
 };

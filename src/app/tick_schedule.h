@@ -28,6 +28,10 @@ struct TickSchedule {
     // When the next tick falls due, counting as advanceTo does.
     int64_t nextTickNs() const { return lastTime + (kTickMs - tickAccumulatorMs) * 1'000'000; }
 
+    // A whole tick has passed since the last pass. While the game runs a pass
+    // comes at every tick, so the game was stopped for a tick or more.
+    bool missedTickAt(int64_t nowNs) const { return nowNs - lastTime >= kTickMs * 1'000'000; }
+
     // Spends one tick if one is due.
     bool takeTick() {
         if (tickAccumulatorMs < kTickMs) return false;

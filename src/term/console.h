@@ -25,12 +25,15 @@ WindowSize windowSize();
 // steer or quit the game, so it does not start.
 bool hasKeyboard();
 
-// True when a key byte can be read at once; never waits.
+// True when a key byte can be read at once; never waits. On Linux and macOS
+// it trusts the last waitForEvent: a pass after a wait that saw no key makes
+// no call.
 bool keyPending();
 
 // The next key byte (0 to 255) without echo or line buffering; -1 at end of
-// input or on an error. End of input and a hung-up terminal count as a quit
-// event. Call only after keyPending() said yes.
+// input, on an error, or for the suspend key (Ctrl+Z on Linux and macOS),
+// which is no game key but a stop request. End of input and a hung-up
+// terminal count as a quit event. Call only after keyPending() said yes.
 int readKey();
 
 // The steady clock, in nanoseconds.
@@ -45,8 +48,12 @@ void waitForEvent(int64_t timeoutNs);
 void enableVirtualTerminalOutput();  // standard output and standard error
 void useUtf8();                      // code pages and the C runtime's locale
 void enterGameInput();               // keys byte by byte, no echo
-// Gives the input back line editing and echo.
+// Gives the input back line editing and echo (on Linux and macOS: exactly the
+// modes found at the first entry).
 void restoreInput();
+// Bracket the restore, so nothing can stop the program halfway through it.
+void beginRestore();
+void endRestore();
 
 // Standard output, through the C runtime's buffered stream.
 void writeOut(std::string_view bytes);
@@ -54,16 +61,20 @@ void flushOut();
 
 // Process-level events that must end or suspend the game in an orderly way:
 // an interrupt, termination or any other signal that would end the program, a
-// closed terminal, a closed output pipe; on Linux and macOS also a stop from
-// the keyboard and a continue. Handlers only set flags; the main loop asks for
-// them here.
+// closed terminal, a closed output pipe; on Linux and macOS also a stop, from
+// the suspend key or from outside, and a continue. Handlers only set flags;
+// the main loop asks for them here.
 void watchProcessEvents();
 bool quitEventSeen();
-bool takeStopRequest();     // true once per stop request (Ctrl+Z)
-void stopUntilContinued();  // the default stop, returning once continued
-// True once after the program was continued from a stop of any kind. When it
-// is continued in the background it first stops itself again, until it is
-// brought to the foreground: the terminal is then the game's again.
+// True once per stop request, and only where the game can be stopped (a
+// game started as a terminal's own command has no one to continue it).
+bool takeStopRequest();
+// Stops the game's whole process group, returning once continued.
+void stopUntilContinued();
+// True once after the program was continued from a stop of any kind, or sent
+// SIGCONT without one. When it is continued in the background it first stops
+// again, until it is brought to the foreground: the terminal is then the
+// game's again.
 bool takeContinue();
 void finishQuitEvent();  // after the restore: take the event's default action
 

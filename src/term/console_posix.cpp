@@ -1,249 +1,246 @@
-// The console layer on Linux and macOS: the controlling terminal through
-// termios, the window-size ioctl and poll/read.
+// The console layer on Linux and macOS, its terminal half: the controlling
+// terminal's modes, keys and size, standard output, and the wait between
+// passes. Signals and stops are the other half (process_events_posix.cpp).
+//
+// An idle pass costs two system calls: the wait, which also says whether a
+// key is pending, and the frame's write. The size is asked only when
+// SIGWINCH says it may have changed.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/select.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 
 #include "term/console.h"
+#include "term/posix_console.h"
 #include "term/steady_clock.h"
 #include "term/termios_modes.h"
-#include "term/vt.h"
 
 namespace {
+
+// ===================== Waiting on descriptors =============================
+
+// Waits until fds[i] is ready to read (or, with forWrite, to write), for
+// timeoutNs at most (for ever when negative), and fills ready[i]. Returns the
+// number ready, 0 at the timeout, -1 when a signal interrupted the wait.
+// Negative descriptors are left out.
+int waitReady(const int (&fds)[2], bool (&ready)[2], bool forWrite, int64_t timeoutNs) {
+    ready[0] = ready[1] = false;
+#if defined(ZINTARAPOLKE_LINUX)
+    // ppoll takes the timeout to the nanosecond: the wait ends at the tick.
+    const short event = forWrite ? POLLOUT : POLLIN;
+    pollfd p[2] = {{fds[0], event, 0}, {fds[1], event, 0}};
+    const timespec timeout{static_cast<time_t>(timeoutNs / 1'000'000'000),
+                           static_cast<long>(timeoutNs % 1'000'000'000)};
+    const int n = ppoll(p, 2, timeoutNs < 0 ? nullptr : &timeout, nullptr);
+    for (int i = 0; i < 2; ++i)
+        ready[i] = n > 0 && p[i].revents != 0;  // a hang-up or error too: the call finds it out
+    return n;
+#else
+    // macOS's poll() rejects terminals (POLLNVAL at once), select() takes
+    // them, on the BSDs as well. A descriptor beyond FD_SETSIZE cannot go in
+    // an fd_set: then a short sleep, and every descriptor counts as ready,
+    // which the non-blocking calls that follow can afford.
+    fd_set set;
+    FD_ZERO(&set);
+    int top = -1;
+    for (const int fd : fds) {
+        if (fd < 0) continue;
+        if (fd >= FD_SETSIZE) {
+            const int64_t napNs =
+                timeoutNs < 0 ? 10'000'000 : std::min<int64_t>(timeoutNs, 10'000'000);
+            const timespec nap{0, static_cast<long>(napNs)};
+            nanosleep(&nap, nullptr);
+            for (int i = 0; i < 2; ++i)
+                ready[i] = fds[i] >= 0;
+            return 1;
+        }
+        FD_SET(fd, &set);
+        top = std::max(top, fd);
+    }
+    // Rounded up to whole microseconds: waking before the tick costs a pass.
+    const int64_t us = (timeoutNs + 999) / 1000;
+    timeval timeout{static_cast<time_t>(us / 1'000'000), static_cast<suseconds_t>(us % 1'000'000)};
+    const int n = select(top + 1, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr,
+                         timeoutNs < 0 ? nullptr : &timeout);
+    for (int i = 0; i < 2; ++i)
+        ready[i] = n > 0 && fds[i] >= 0 && FD_ISSET(fds[i], &set);
+    return n;
+#endif
+}
 
 // ===================== The controlling terminal ==========================
 
 // Keys come from the controlling terminal, not standard input, so they are
 // still read from the console when input or output is redirected (as the
-// Windows console reads keys). Opened once and kept for the program's life.
-int ttyFd() {
-    static const int fd = [] {
-        const int opened = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-        return opened >= 0 ? opened : -1;
-    }();
-    return fd;
+// Windows console reads keys). This is the game's own open of it,
+// non-blocking, so a wait that reports a key where there is none can never
+// block the game in read; the shell's descriptors and their flags are not
+// touched. Opened once and kept for the program's life.
+int openTty() {
+    const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    return fd >= 0 ? fd : -1;
 }
 
-// The terminal's modes as the game found them; the restore puts back the
-// flags the game turned off for its own sake.
-termios foundModes = termios_modes::usualFound();
+// The terminal's whole state as the game found it, taken at the first entry
+// to game mode and put back exactly by every restore. It is never taken
+// again: after a stop from outside the terminal still has the game's modes.
+termios foundModes{};
+volatile sig_atomic_t foundModesFd = -1;  // set once foundModes holds them
 
-bool readModes(termios& t) {
-    const int fd = ttyFd();
-    return fd >= 0 && tcgetattr(fd, &t) == 0;
+// ===================== Keys ===============================================
+
+// Key bytes read from the terminal and not yet handed out: one read takes a
+// whole burst (an arrow's three bytes, a paste).
+unsigned char keyBuffer[64];
+std::size_t keyNext = 0;
+std::size_t keyEnd = 0;
+// The last wait found the terminal readable, or did not say: only then is a
+// read tried, so a pass without a key makes no call for keys.
+bool ttyMayBeReadable = true;
+bool inputGone = false;  // the terminal hung up or reached its end
+
+bool readKeyBurst() {
+    const ssize_t n = read(posix_console::ttyFd(), keyBuffer, sizeof keyBuffer);
+    keyNext = 0;
+    keyEnd = n > 0 ? static_cast<std::size_t>(n) : 0;
+    ttyMayBeReadable = keyEnd == sizeof keyBuffer;  // a full buffer may have left more
+    // End of input or a hung-up terminal (EIO): nothing can steer or quit the
+    // game any more, so it ends as if Q had been pressed.
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+        inputGone = true;
+    return keyEnd > 0;
 }
 
-void writeModes(const termios& t) { tcsetattr(ttyFd(), TCSANOW, &t); }
+// ===================== Window size ========================================
 
-// Another process group has the terminal: a shell the game was put behind.
-bool inBackground() {
-    const int fd = ttyFd();
-    const pid_t foreground = fd >= 0 ? tcgetpgrp(fd) : -1;
-    return foreground != -1 && foreground != getpgrp();
+// SIGWINCH goes to the controlling terminal's foreground: while standard
+// output is that terminal, the size is asked only after one. Another terminal
+// sends the game none, so its size is asked every pass, and the wait ends at
+// least every kOtherTerminalWaitNs to see a resize about as soon. Output to a
+// file or a pipe has no size.
+enum class Output { ControllingTerminal, OtherTerminal, NoTerminal };
+constexpr int64_t kOtherTerminalWaitNs = 20'000'000;
+
+Output outputKind() {
+    static const Output kind = !isatty(STDOUT_FILENO)                 ? Output::NoTerminal
+                               : tcgetsid(STDOUT_FILENO) == getsid(0) ? Output::ControllingTerminal
+                                                                      : Output::OtherTerminal;
+    return kind;
 }
 
-// ===================== Process events ====================================
+console::WindowSize knownSize = console::kFallbackSize;
 
-// Written by the handlers, read by the main loop. Handlers do nothing else
-// (the crash handler aside), so nothing is drawn or allocated in them.
-volatile sig_atomic_t quitSignal = 0;     // a signal that ends the program, once seen
-volatile sig_atomic_t stopRequested = 0;  // SIGTSTP
-volatile sig_atomic_t continued = 0;      // SIGCONT
-volatile sig_atomic_t crashTtyFd = -1;    // the terminal, opened before any handler
-bool outputBroken = false;                // standard output's reader has gone
-bool inputGone = false;                   // the terminal hung up or reached its end
+// ===================== Output =============================================
 
-// The self-pipe: every handler but the crash handler writes a byte to it, so
-// the main loop's wait returns at once for the signal, even one that came
-// just before the wait began.
-int wakeRead = -1;
-int wakeWrite = -1;
+bool outputBroken = false;  // standard output's reader has gone
 
-void wake() {
-    const int savedErrno = errno;
-    const char byte = 0;
-    if (write(wakeWrite, &byte, 1) < 0) {
-        // Full (a wake-up is pending anyway) or not open: nothing to do.
+// The restore may run behind the shell: after a stop from outside, or ended
+// while stopped. Touching the terminal from there would stop the game halfway
+// through (SIGTTOU); held off, the restore always runs to its end.
+sigset_t maskBeforeRestore;
+
+// Writes without blocking what it can, waiting for the output until half a
+// second after the first such write at most; the rest is given up. Used once
+// a signal has ended the game: it must end even when the output takes
+// nothing (a pipe whose reader stopped reading, a frozen terminal). The
+// output's flags are shared with the shell, so they are put back at once.
+void writeBeforeLeaving(std::string_view bytes) {
+    static const int64_t deadline = steadyClockNs() + 500'000'000;
+    const int flags = fcntl(STDOUT_FILENO, F_GETFL);
+    if (flags < 0 || fcntl(STDOUT_FILENO, F_SETFL, flags | O_NONBLOCK) < 0) return;
+    while (!bytes.empty()) {
+        const ssize_t n = write(STDOUT_FILENO, bytes.data(), bytes.size());
+        const int64_t left = deadline - steadyClockNs();
+        bool ready[2];
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && left > 0) {
+            waitReady({STDOUT_FILENO, -1}, ready, true, left);
+        } else if (n == 0 || errno != EINTR || left <= 0) {
+            break;
+        }
     }
-    errno = savedErrno;
-}
-
-// Every signal whose default action ends the program without a core dump:
-// the game restores the terminal the orderly way, as for Q, then takes that
-// action. (The real-time signals join them where the system has them.)
-constexpr int kQuitSignals[] = {
-    SIGINT, SIGTERM, SIGHUP,    SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF,
-#if defined(__linux__)
-    SIGIO,  SIGPWR,  SIGSTKFLT,
-#endif
-};
-// Those that dump core, SIGQUIT (Ctrl+\ while signal keys are on) among them:
-// the program may be in any state, so the terminal is restored from inside
-// the handler, then the default action takes over.
-constexpr int kCrashSignals[] = {
-    SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGQUIT, SIGTRAP, SIGSYS, SIGXCPU, SIGXFSZ,
-#if defined(SIGEMT)
-    SIGEMT,
-#endif
-};
-
-// The terminal restore joined into one buffer before any handler can run, so
-// the crash handler sends it with one write and builds nothing itself.
-char crashRestore[128];
-std::size_t crashRestoreLength = 0;
-
-void joinCrashRestore() {
-    crashRestoreLength = 0;
-    const auto append = [](std::string_view piece) {
-        crashRestoreLength +=
-            piece.copy(crashRestore + crashRestoreLength, sizeof crashRestore - crashRestoreLength);
-    };
-    append(vt::kAttributesReset);
-    for (const std::string_view sequence : vt::kRestore)
-        append(sequence);
-}
-
-void onQuitSignal(int sig) {
-    quitSignal = sig;
-    wake();
-}
-
-void onStopSignal(int) {
-    stopRequested = 1;
-    wake();
-}
-
-void onContinueSignal(int) {
-    continued = 1;
-    wake();
-}
-
-// The window changed size: the next pass's size poll finds out how.
-void onResize(int) { wake(); }
-
-void openSelfPipe() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    for (const int fd : fds) {
-        fcntl(fd, F_SETFD, FD_CLOEXEC);
-        fcntl(fd, F_SETFL, O_NONBLOCK);
-    }
-    wakeRead = fds[0];
-    wakeWrite = fds[1];
-}
-
-// Runs once (SA_RESETHAND): only async-signal-safe calls, then the default
-// action of the same signal (core dump or termination) takes over. The modes
-// go first: a write to an output past its file-size limit (SIGXFSZ) ends the
-// program at once.
-void onCrashSignal(int sig) {
-    const int savedErrno = errno;
-    termios t;
-    const int fd = crashTtyFd;
-    if (fd >= 0 && tcgetattr(fd, &t) == 0) {
-        const termios restored = termios_modes::restoredMode(t, foundModes);
-        tcsetattr(fd, TCSANOW, &restored);
-    }
-    if (write(STDOUT_FILENO, crashRestore, crashRestoreLength) < 0) {
-        // Nothing more can be done about a broken output.
-    }
-    errno = savedErrno;
-    raise(sig);
-}
-
-bool ignoredAtStart(int sig) {
-    struct sigaction current {};
-    return sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
-}
-
-void setAction(int sig, void (*handler)(int), int flags = SA_RESTART) {
-    struct sigaction action {};
-    action.sa_handler = handler;
-    action.sa_flags = flags;
-    sigemptyset(&action.sa_mask);
-    sigaction(sig, &action, nullptr);
-}
-
-// A signal ignored at start (nohup, a background job without job control)
-// stays ignored, as the one who started the program asked.
-void watch(int sig, void (*handler)(int), int flags = SA_RESTART) {
-    if (!ignoredAtStart(sig)) setAction(sig, handler, flags);
-}
-
-// The signal's default action, now, also where the game had blocked it.
-void raiseDefault(int sig) {
-    setAction(sig, SIG_DFL);
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, sig);
-    sigprocmask(SIG_UNBLOCK, &set, nullptr);
-    raise(sig);
-}
-
-// A write that failed because the reader of a pipe is gone ends the game like
-// a quit key (when SIGPIPE is ignored, the error arrives as EPIPE).
-void noteOutputError() {
-    if (errno == EPIPE) outputBroken = true;
+    fcntl(STDOUT_FILENO, F_SETFL, flags);
 }
 
 }  // namespace
 
+// ===================== Shared with the process events =====================
+
+namespace posix_console {
+
+int ttyFd() {
+    static const int fd = openTty();
+    return fd;
+}
+
+bool inBackground() {
+    const pid_t foreground = tcgetpgrp(ttyFd());
+    return foreground != -1 && foreground != getpgrp();
+}
+
+void restoreFoundModes() {
+    if (foundModesFd >= 0) tcsetattr(foundModesFd, TCSANOW, &foundModes);
+}
+
+}  // namespace posix_console
+
+// ===================== The console operations =============================
+
 namespace console {
 
 WindowSize windowSize() {
+    const Output kind = outputKind();
+    if (kind == Output::NoTerminal) return kFallbackSize;
+    if (kind == Output::ControllingTerminal && !posix_console::takeResize()) return knownSize;
     winsize ws{};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) != 0) return kFallbackSize;
     // A terminal that was never told its size (a serial line, a bare pty)
     // reports 0 x 0; that is as unknown as a failed query.
-    if (ws.ws_col == 0 || ws.ws_row == 0) return kFallbackSize;
-    return {ws.ws_col, ws.ws_row};
+    const bool known = ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0 && ws.ws_row > 0;
+    knownSize = known ? WindowSize{ws.ws_col, ws.ws_row} : kFallbackSize;
+    return knownSize;
 }
 
-bool hasKeyboard() { return ttyFd() >= 0; }
+bool hasKeyboard() { return posix_console::ttyFd() >= 0; }
 
 bool keyPending() {
-    pollfd p{ttyFd(), POLLIN, 0};
-    // A hang-up or error counts too: the read that follows finds it out.
-    return p.fd >= 0 && poll(&p, 1, 0) > 0 && p.revents != 0;
+    if (keyNext < keyEnd) return true;
+    return ttyMayBeReadable && !inputGone && readKeyBurst();
 }
 
 int readKey() {
-    unsigned char byte = 0;
-    ssize_t n;
-    do {
-        n = read(ttyFd(), &byte, 1);
-    } while (n < 0 && errno == EINTR);
-    if (n == 1) return byte;
-    // End of input or a hung-up terminal (EIO): nothing can steer or quit the
-    // game any more, so it ends as if Q had been pressed.
-    if (n == 0 || errno != EAGAIN) inputGone = true;
+    if (keyNext == keyEnd) return -1;
+    const unsigned char key = keyBuffer[keyNext++];
+    if (foundModesFd < 0 || !termios_modes::suspends(foundModes, key)) return key;
+    // The suspend key: no game key, and what was typed after it goes, as the
+    // terminal's own suspend would flush it.
+    keyNext = keyEnd;
+    posix_console::requestStop();
     return -1;
 }
 
 int64_t nowNs() { return steadyClockNs(); }
 
-// Sleeps until a key byte, a signal or the next tick: between ticks an idle
-// game makes no system calls at all. Linux's ppoll takes the timeout to the
-// nanosecond; elsewhere poll's is rounded up to whole milliseconds.
+// Sleeps until a key byte, a signal or the timeout (the next tick): between
+// ticks an idle game makes no system call.
 void waitForEvent(int64_t timeoutNs) {
-    pollfd fds[2] = {{ttyFd(), POLLIN, 0}, {wakeRead, POLLIN, 0}};
-    if (timeoutNs < 0) timeoutNs = 0;
-#if defined(__linux__)
-    const timespec timeout{static_cast<time_t>(timeoutNs / 1'000'000'000),
-                           static_cast<long>(timeoutNs % 1'000'000'000)};
-    const int ready = ppoll(fds, 2, &timeout, nullptr);
-#else
-    const int ready = poll(fds, 2, static_cast<int>((timeoutNs + 999'999) / 1'000'000));
-#endif
-    if (ready <= 0 || fds[1].revents == 0) return;
-    char drained[64];
-    while (read(wakeRead, drained, sizeof drained) > 0) {
-    }
+    if (posix_console::stopRequested()) return;  // the suspend key, read in this pass
+    timeoutNs = std::max<int64_t>(timeoutNs, 0);
+    if (outputKind() == Output::OtherTerminal)
+        timeoutNs = std::min(timeoutNs, kOtherTerminalWaitNs);
+    bool ready[2];
+    const int n =
+        waitReady({posix_console::ttyFd(), posix_console::wakeFd()}, ready, false, timeoutNs);
+    // Interrupted by a signal, the wait says nothing of the terminal: look.
+    ttyMayBeReadable = n < 0 || ready[0];
+    if (n < 0 || ready[1]) posix_console::drainWakeups();
 }
 
 // Frames are not written through the C runtime's buffer: each frame reaches
@@ -255,32 +252,50 @@ void enableVirtualTerminalOutput() {}
 void useUtf8() {}
 
 void enterGameInput() {
-    termios t;
-    if (!readModes(t)) return;
-    // After a stop from outside (kill -STOP) the modes may still be the
-    // game's own; only modes with line input are a shell's to put back.
-    if ((t.c_lflag & ICANON) != 0) foundModes = t;
-    writeModes(termios_modes::gameMode(t));
+    const int fd = posix_console::ttyFd();
+    if (foundModesFd < 0) {
+        // Started behind the shell (`zintarapolke &`), the terminal may have
+        // the shell's line-editing modes: the ones to keep are those it
+        // gives the game in the foreground.
+        posix_console::stopWhileInBackground();
+        if (tcgetattr(fd, &foundModes) != 0) return;
+        foundModesFd = fd;
+    }
+    // Ended before it ever played: the modes stay as they are.
+    if (posix_console::quitSignalSeen()) return;
+    // From behind the shell, the terminal stops the job here (SIGTTOU) until
+    // it is in the foreground again.
+    const termios game = termios_modes::gameMode(foundModes);
+    tcsetattr(fd, TCSANOW, &game);
 }
 
-void restoreInput() {
-    termios t;
-    if (!readModes(t)) return;
-    writeModes(termios_modes::restoredMode(t, foundModes));
+void restoreInput() { posix_console::restoreFoundModes(); }
+
+void beginRestore() {
+    sigset_t ttou;
+    sigemptyset(&ttou);
+    sigaddset(&ttou, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &ttou, &maskBeforeRestore);
 }
 
-// The whole of bytes in one write where the terminal takes it, else as many
-// as it needs: partial writes and interruptions go on where they stopped.
+void endRestore() { sigprocmask(SIG_SETMASK, &maskBeforeRestore, nullptr); }
+
+// The whole of bytes in one write where the output takes it, else as many as
+// it needs: partial writes and interruptions go on where they stopped. A
+// signal that ends the game interrupts a write the output does not take.
 void writeOut(std::string_view bytes) {
     while (!bytes.empty()) {
+        if (posix_console::quitSignalSeen()) return writeBeforeLeaving(bytes);
         const ssize_t n = write(STDOUT_FILENO, bytes.data(), bytes.size());
+        bool ready[2];
         if (n > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(n));
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd out{STDOUT_FILENO, POLLOUT, 0};  // a non-blocking output, full for now
-            poll(&out, 1, -1);
+            waitReady({STDOUT_FILENO, -1}, ready, true, -1);  // a non-blocking output, full for now
         } else if (n == 0 || errno != EINTR) {
-            noteOutputError();
+            // The reader of a pipe has gone: the game ends as for Q (when
+            // SIGPIPE is ignored, this error is all that comes).
+            if (errno == EPIPE) outputBroken = true;
             return;
         }
     }
@@ -288,55 +303,6 @@ void writeOut(std::string_view bytes) {
 
 void flushOut() {}
 
-void watchProcessEvents() {
-    crashTtyFd = ttyFd();  // opened here, never inside a handler
-    joinCrashRestore();
-    openSelfPipe();
-    setAction(SIGWINCH, onResize);
-    for (const int sig : kQuitSignals)
-        watch(sig, onQuitSignal);
-#if defined(SIGRTMIN)
-    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig)
-        watch(sig, onQuitSignal);
-#endif
-    watch(SIGTSTP, onStopSignal);
-    watch(SIGCONT, onContinueSignal);
-    // SA_NODEFER: the handler's own raise() takes the default action at once.
-    for (const int sig : kCrashSignals)
-        watch(sig, onCrashSignal, SA_RESETHAND | SA_NODEFER);
-}
-
-bool quitEventSeen() { return quitSignal != 0 || outputBroken || inputGone; }
-
-bool takeStopRequest() {
-    if (stopRequested == 0) return false;
-    stopRequested = 0;
-    return true;
-}
-
-void stopUntilContinued() {
-    raiseDefault(SIGTSTP);  // the process stops here until SIGCONT (fg or bg)
-    setAction(SIGTSTP, onStopSignal);
-}
-
-bool takeContinue() {
-    if (continued == 0) return false;
-    // Continued behind the shell (bg, or kill -CONT while the shell has the
-    // terminal): stop again, as the terminal would stop the game for touching
-    // its modes, rather than draw over the shell's prompt. In an orphaned
-    // process group the stop is not taken; wait there for the terminal.
-    while (inBackground() && quitSignal == 0) {
-        raise(SIGTTOU);
-        if (inBackground()) poll(nullptr, 0, 100);
-    }
-    continued = 0;
-    return true;
-}
-
-void finishQuitEvent() {
-    const int sig = quitSignal;
-    if (sig == 0) return;  // no signal, or only a broken output: status 0
-    raiseDefault(sig);
-}
+bool quitEventSeen() { return posix_console::quitSignalSeen() || outputBroken || inputGone; }
 
 }  // namespace console

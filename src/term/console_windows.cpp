@@ -104,6 +104,10 @@ void enterGameInput() {
 
 void restoreInput() { changeMode(STD_INPUT_HANDLE, console_modes::restoredInputMode); }
 
+// Nothing stops a Windows program halfway through its restore.
+void beginRestore() {}
+void endRestore() {}
+
 void writeOut(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 
 void flushOut() { std::fflush(stdout); }

@@ -5,6 +5,10 @@
 
 namespace {
 
+// The restore undoes a set-up once: after Ctrl+Z has restored the terminal, a
+// game ended while stopped leaves it alone.
+bool inGameMode = false;
+
 void writeAndFlush(std::string_view sequence) {
     console::writeOut(sequence);
     console::flushOut();
@@ -15,6 +19,7 @@ void writeAndFlush(std::string_view sequence) {
 namespace TerminalMode {
 
 void enter() {
+    inGameMode = true;
     console::enableVirtualTerminalOutput();
     console::useUtf8();
     console::enterGameInput();
@@ -23,10 +28,14 @@ void enter() {
 }
 
 void restore() {
+    if (!inGameMode) return;
+    inGameMode = false;
+    console::beginRestore();
     console::writeOut(vt::kAttributesReset);  // no flush of its own: the next one carries it
     for (const std::string_view sequence : vt::kRestore)
         writeAndFlush(sequence);
     console::restoreInput();
+    console::endRestore();
 }
 
 }  // namespace TerminalMode

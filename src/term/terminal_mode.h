@@ -8,7 +8,8 @@ namespace TerminalMode {
 void enter();
 
 // The undo of enter: attributes reset, wrap on, main screen, cursor shown,
-// mouse reporting off, line editing and echo back.
+// mouse reporting off, line editing and echo back. Does nothing when the
+// console is not in game mode.
 void restore();
 
 // Calls restore() exactly once when its scope is left, also on unwinding.

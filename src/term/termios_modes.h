@@ -1,42 +1,50 @@
-// The terminal-mode arithmetic of the Linux and macOS console, kept pure so
-// the unit tests check it without a terminal. Like the Windows console modes,
-// each change reads the current flags and sets or clears fixed bits; only the
-// two flags the game turns off for its own sake are put back as they were found.
+// The terminal modes of the Linux and macOS console, kept pure so the unit
+// tests check them without a terminal. The game's modes are computed from the
+// modes found at start, and every restore puts the found modes back whole.
 #pragma once
 
 #include <termios.h>
+#include <unistd.h>
 
 namespace termios_modes {
 
-// Game mode: keys byte by byte (no line input) and no echo. Signal keys stay
-// as found, as the Windows console leaves processed input. Also off: flow
-// control, so Ctrl+S cannot freeze the output and with it the game, and the
-// extended input processing, so Ctrl+V and (on macOS) Ctrl+O do not swallow
-// keys or discard output.
+// Off in game mode: line input and echo; extended input processing, so
+// Ctrl+V and (on macOS) Ctrl+O do not swallow keys or discard output; flow
+// control, so Ctrl+S cannot freeze the output and with it the game.
 inline constexpr tcflag_t kGameOffLocal = ICANON | ECHO | IEXTEN;
 inline constexpr tcflag_t kGameOffInput = IXON;
 
+// The control characters that stop the program (Ctrl+Z, and Ctrl+Y where the
+// system has a delayed suspend).
+inline constexpr int kSuspendChars[] = {
+    VSUSP,
+#if defined(VDSUSP)
+    VDSUSP,
+#endif
+};
+
+// Game mode: every key byte as soon as it arrives, whatever minimum and timer
+// the terminal had, and no echo. The signal keys stay as found (Ctrl+C still
+// interrupts), except the suspend keys: the terminal would stop the whole job
+// at once, a parent such as make before the game had given the terminal
+// back. They reach the game as key bytes instead, and it stops itself.
 inline termios gameMode(termios t) {
     t.c_lflag &= ~kGameOffLocal;
     t.c_iflag &= ~kGameOffInput;
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+    for (const int index : kSuspendChars)
+        t.c_cc[index] = _POSIX_VDISABLE;
     return t;
 }
 
-// The state a shell expects: line input, echo and signal keys on. Flow
-// control and extended input go back to what they were before the game
-// (found), so a user who runs with `stty -ixon` keeps it.
-inline termios restoredMode(termios t, const termios& found) {
-    t.c_lflag = (t.c_lflag & ~IEXTEN) | (found.c_lflag & IEXTEN) | ICANON | ECHO | ISIG;
-    t.c_iflag = (t.c_iflag & ~kGameOffInput) | (found.c_iflag & kGameOffInput);
-    return t;
-}
-
-// What restoredMode assumes was found when the game mode was never entered.
-inline termios usualFound() {
-    termios t{};
-    t.c_lflag = IEXTEN;
-    t.c_iflag = IXON;
-    return t;
+// The key byte is one the terminal, in the modes found, turns into a stop.
+inline bool suspends(const termios& found, unsigned char key) {
+    if ((found.c_lflag & ISIG) == 0) return false;
+    for (const int index : kSuspendChars) {
+        if (found.c_cc[index] != _POSIX_VDISABLE && found.c_cc[index] == key) return true;
+    }
+    return false;
 }
 
 }  // namespace termios_modes

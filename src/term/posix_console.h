@@ -1,0 +1,40 @@
+// What the two halves of the console layer on Linux and macOS offer each
+// other: the terminal (console_posix.cpp) and the process events
+// (process_events_posix.cpp). Nothing else includes this.
+#pragma once
+
+// Linux's own calls and signals (ppoll, SIGPWR, the real-time signals), unless
+// the build asks for the portable path that macOS and the BSDs take.
+#if defined(__linux__) && !defined(ZINTARAPOLKE_PORTABLE_POSIX)
+#define ZINTARAPOLKE_LINUX 1
+#endif
+
+namespace posix_console {
+
+// ---- The terminal (console_posix.cpp) ----
+
+// The game's own descriptor of the controlling terminal, or -1.
+int ttyFd();
+// Another process group (a shell) has the terminal.
+bool inBackground();
+// Puts back the modes found at start, if they were taken. Async-signal-safe.
+void restoreFoundModes();
+
+// ---- The process events (process_events_posix.cpp) ----
+
+// A signal that ends the program has arrived.
+bool quitSignalSeen();
+// The self-pipe's read end, readable once a signal has arrived; -1 if none.
+int wakeFd();
+void drainWakeups();
+// True once after the window may have changed size (SIGWINCH, a continue,
+// or the start).
+bool takeResize();
+// The suspend key was read: stop as SIGTSTP from outside would.
+void requestStop();
+bool stopRequested();
+// Stops the game's process group while another has the terminal, and returns
+// in the foreground (or once a signal that ends the program has arrived).
+void stopWhileInBackground();
+
+}  // namespace posix_console
