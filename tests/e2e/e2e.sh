@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # End-to-end tests: the real binary in a real terminal emulator (tmux), for
 # what only a real terminal shows: both encodings of the arrow keys, live
-# resizes, job control, redirected output, and every way the program can end,
-# each of which must leave the terminal as the shell had it.
+# resizes, job control, redirected and stuck output, how seldom an idle game
+# wakes, and every way the program can end, each of which must leave the
+# terminal exactly as the shell had it.
 #
 # Each case starts the game from an interactive dash (no line editing, so the
 # modes seen between two commands are the ones the last program left) on a
-# tmux server of its own, between two records of `stty -g`.
+# tmux server of its own, between two records of `stty -g`. The shell runs
+# in modes no shell would choose, which the game must give back as found: no
+# echo, and a read minimum of 4 (invisible with line input on; in game mode
+# it would hold back a lone Q).
 # Usage: e2e.sh BINARY CASE
 set -u
 bin=$1 case=$2 failed=0
@@ -26,28 +30,36 @@ gone() { ! gamepid >/dev/null; }
 signal() { within gamepid >/dev/null && kill "-$1" "$(gamepid)" || fail "no game to send $1"; }
 # A game still running when its session ends is killed.
 reap() { local pid && pid=$(gamepid) && kill -KILL "$pid"; t kill-server; }
-trap 'reap; rm -rf "$dir"; exit $failed' EXIT
+# A script error (bash stops at one) fails the case too.
+trap 'status=$?; reap; rm -rf "$dir"; exit $((failed | status))' EXIT
 
-# A fresh shell in a window of COLS x ROWS; `game` writes its pid, then
-# becomes the game.
+# A fresh window of COLS x ROWS running COMMAND, by default the shell in its
+# odd modes; `game` writes its pid, then becomes the game.
 session() {
     reap
     rm -rf "${dir:?}"/*
     printf "echo \$\$ >pid; exec '%s'\n" "$bin" >"$dir/game"
-    t new -d -c "$dir" -x "${1:-80}" -y "${2:-24}" 'ENV= sh -i'
-    type 'trap : INT; ulimit -c 0'  # a command line goes on after Ctrl+C; no core files
+    t new -d -c "$dir" -x "${1:-80}" -y "${2:-24}" "${3:-ENV= sh -i}"
+    [ -n "${3:-}" ] || type 'trap : INT; ulimit -c 0; stty -echo min 4'
 }
-# The job between the two records, its status in rc; TAIL continues its pipeline.
-start() { rm -f "$dir/after" && type "stty -g >before; { ${1:-sh game}; echo \$? >rc; }${2:-}; stty -g >after"; }
+# The job between the modes as found (recorded once a session) and after it,
+# its status in rc; TAIL continues its pipeline.
+start() { rm -f "$dir/after" && type "[ -e before ] || stty -g >before; { ${1:-sh game}; echo \$? >rc; }${2:-}; stty -g >after"; }
 # The head (bright green) is on the screen, or in the file the frames go to.
 painted() { t capture-pane -pe | grep -q $'\e\\[102m' || grep -qas $'\e\\[102m' "$dir/${1:-out}"; }
 # The head's board cell, "x y": two columns a cell, the board under the status row.
 head_at() { t capture-pane -pe | perl -ne 's/\e\[(?!102m)[0-9;]*m//g; /^(.*?)\e\[102m/ and print length($1) >> 1, " ", $. - 2, "\n" and exit'; }
+# Two cells or more the way DX, DY from X0, Y0 on a board WIDTH cells wide
+# (x across its edge the short way round).
+moved() {
+    local x y && read -r x y < <(head_at) || return 1
+    [ $((((($x - $1) % $5 + $5 + $5 / 2) % $5 - $5 / 2) * $3 + ($y - $2) * $4)) -ge 2 ]
+}
 # The first row shows TEXT centred on a console COLS wide.
 centred() { local row && row=$(t capture-pane -p | head -1) && [ "${row:$((($1 - ${#2}) / 2)):${#2}}" = "$2" ]; }
 screen_back() { [ "$(t display -p '#{alternate_on}#{cursor_flag}')" = 01 ]; }
 titled() { [ "$(t display -p '#{pane_title}')" = "$1" ]; }
-# After the job: its status, stty -g as before, the main screen and the cursor back.
+# After the job: its status, stty -g as found, the main screen and the cursor back.
 restored() {
     within test -s "$dir/after" || fail "the job did not end"
     [ "$(cat "$dir/rc" 2>/dev/null)" = "$1" ] || fail "status $(cat "$dir/rc" 2>/dev/null), not $1"
@@ -62,26 +74,26 @@ restored() {
 # printf '\033[?1l' (normal: ESC [ A to D) or '\033[?1h' (application:
 # ESC O A to D), and so do the letters; still heading up, the head leaves by
 # the top and comes in at the bottom. The player runs without flow control
-# and extended input, which the game turns off: they stay off after it.
+# and extended input, which the game turns off: they stay off after it. A
+# mouse mode left on by another program is turned off by the set-up.
 steering() {
     local x0 y0
     session
-    type "stty -ixon -iexten; printf '\\033[?1$1'"
+    type "stty -ixon -iexten; printf '\\033[?1$1\\033[?1000h'"
     start
     within painted || fail "no frame"
+    [ "$(t display -p '#{mouse_any_flag}')" = 0 ] || fail "mouse reporting left on"
     t resize-window -x 80 -y 9 && within centred 80 "PAUSED: RESIZE >= 10x10" || fail "not paused"
     t resize-window -x 70 -y 20 && within centred 70 "$title" || fail "not refitted"
     for step in "Down 0 1" "Left -1 0" "Up 0 -1" "Right 1 0" "w 0 -1" "w 0 1"; do
         set -- $step
         read -r x0 y0 < <(head_at)
         t send-keys "$1"
-        within moved "$x0" "$y0" "$2" "$3" || fail "$1 did not steer $2,$3"
+        within moved "$x0" "$y0" "$2" "$3" 35 || fail "$1 did not steer $2,$3"
     done
     t send-keys q
     restored 0
 }
-# Two cells or more the way DX, DY from X0, Y0.
-moved() { local x y && read -r x y < <(head_at) && [ $((($x - $1) * $3 + ($y - $2) * $4)) -ge 2 ]; }
 case_steering_normal() { steering l; }
 case_steering_application() { steering h; }
 
@@ -89,14 +101,21 @@ case_steering_application() { steering h; }
 # shell back its modes, the main screen and the cursor, with the status that
 # tells how: 128 + the signal's number, as dash reports it. The signals whose
 # default action terminates take the orderly way first, those that dump core
-# the crash path. HOW is a key, kill SIGNAL, or nothing (the game ends itself).
+# the crash path. HOW is a key, kill SIGNAL, stuck (SIGTERM while the output,
+# a pipe shrunk to a page that its reader never reads, takes nothing), or
+# nothing (the game ends itself).
 ending() {
     session
     start "${3:-sh game}" "${4:-}"
-    if [[ $1 == kill* ]]; then within painted && signal "${1#kill }"
-    elif [ -n "$1" ]; then within painted && t send-keys "$1"; fi
+    case $1 in
+    kill*) within painted && signal "${1#kill }" ;;
+    stuck) within in_write && signal TERM &&
+        within test -s "$dir/rc" && t send-keys C-c || fail "not ended while its output was stuck" ;;
+    ?*) within painted && t send-keys "$1" ;;
+    esac
     restored "$2"
 }
+in_write() { grep -qs pipe_write "/proc/$(gamepid)/wchan"; }
 case_endings() {
     ending q 0
     ending C-c 130
@@ -104,6 +123,7 @@ case_endings() {
     ending '' 153 '(ulimit -f 8; exec sh game >out.bin)'  # frames past 4 KiB
     ending '' 141 'sh game' ' | head -c 100 >/dev/null'  # the reader gone
     ending '' 0 "(trap '' PIPE; exec sh game)" ' | head -c 100 >/dev/null'  # as a quit
+    ending stuck 143 'sh game' ' | perl -e "fcntl STDIN, 1031, 4096; sleep 30"'  # F_SETPIPE_SZ
     for sig in TERM HUP USR1 USR2 ALRM VTALRM PROF PIPE SEGV ABRT XCPU SYS TRAP; do
         ending "kill $sig" $((128 + $(kill -l "$sig")))
     done
@@ -113,8 +133,8 @@ case_endings() {
 # restore last, and frames of 80 x 24 (a file has no size), whatever the
 # terminal's size.
 case_output_to_file() {
-    local setup=$'\e[?1049h\e[1;1H\e[?7l\e[?25l'
-    local restore=$'\e[0m\e[?7h\e[?1049l\e[?25h\e[?1015l\e[?1006l\e[?1003l\e[?1002l\e[?1000l'
+    local mouse_off=$'\e[?1015l\e[?1006l\e[?1003l\e[?1002l\e[?1000l'
+    local setup=$'\e[?1049h\e[1;1H\e[?7l\e[?25l'$mouse_off restore=$'\e[0m\e[?7h\e[?1049l\e[?25h'$mouse_off
     session 100 30
     start 'sh game >out'
     within painted || fail "no frame in the file"
@@ -138,20 +158,34 @@ case_no_size_ctrl_s() {
     restored 0
 }
 
-# Stopped for 20 ticks or more (Ctrl+Z, or kill -STOP from outside), none of
-# which may run once continued; back in the foreground the game is in game
-# mode at once (Q needs no Enter) and draws the whole screen anew. Continued
-# while the shell has the terminal, it stops itself again, drawing nothing.
+# SIGCONT that follows no stop changes nothing: the snake keeps its pace.
+# Then stopped for 20 ticks or more, none of which may run once continued:
+# by Ctrl+Z, three times, under a parent in the game's process group (make,
+# a script), which must stop with it so the shell takes the terminal; or by
+# kill -STOP from outside. Back in the foreground the game is in game mode at
+# once (Q needs no Enter) and draws the whole screen anew. Continued while
+# the shell has the terminal, it stops itself again, drawing nothing. Stopped
+# once more, kill %1 then bg (SIGTERM, then SIGCONT behind the shell, as bash's
+# kill sends them) ends it at once, restored, without stopping again.
 case_stopped_continued() {
-    local how x0 y0 x y
+    local how x0 y0 x y i
     for how in C-z STOP; do
         session 160 24  # a board 80 cells wide
-        start
-        within painted || fail "no frame"
-        read -r x0 y0 < <(head_at)
+        start "$([ $how = C-z ] && echo "sh -c 'sh game; true'" || echo 'sh game')"
+        within painted && read -r x0 y0 < <(head_at) || fail "no frame"
+        for i in {1..25}; do kill -CONT "$(gamepid)" && sleep 0.04; done
+        read -r x y < <(head_at)
+        [ $((($x - $x0 + 80) % 80)) -ge 5 ] || fail "SIGCONT without a stop held the snake back"
+        x0=$x y0=$y
         if [ $how = C-z ]; then
-            t send-keys C-z
-            restored 148  # stopped by SIGTSTP, the terminal as found
+            for i in 1 2 3; do
+                t send-keys C-z
+                restored 148  # stopped by SIGTSTP, the terminal as found
+                [ $i = 1 ] && sleep 2
+                start fg
+                within painted || fail "not back after fg ($i)"
+                [ $i = 1 ] && read -r x y < <(head_at)
+            done
         else
             signal STOP
             within grep -qx 147 "$dir/rc" || fail "the job did not stop"
@@ -163,15 +197,31 @@ case_stopped_continued() {
             # The shell's title comes after anything the game may have drawn.
             type "printf '\\033]2;shell\\033\\\\'" && within titled shell
             [ "$(t display -p '#{alternate_on}')" = 0 ] || fail "drawn over the shell"
+            sleep 2
+            start fg
+            within painted && read -r x y < <(head_at) || fail "not back after fg"
         fi
-        sleep 2
-        start fg
-        within painted || fail "not back after fg"
-        read -r x y < <(head_at)
         [ "$y" = "$y0" ] && [ $((($x - $x0 + 80) % 80)) -le 8 ] || fail "from $x0,$y0 to $x,$y"
-        t send-keys q
-        restored 0
+        [ $how = C-z ] && t send-keys C-z || signal STOP
+        within test -s "$dir/after" || fail "not stopped"
+        start 'kill %1; bg; wait %1'
+        restored 143
     done
+}
+
+# Started as a terminal's own command (xterm -e, ssh -t, tmux new), the game
+# is in its session leader's process group, where no one could continue a
+# stopped game: Ctrl+Z does nothing, and Q still quits at once.
+case_no_job_control() {
+    local x0 y0
+    session 80 24 "stty -echo min 4; stty -g >before; sh game; echo \$? >rc; stty -g >after; sleep 60"
+    within painted || fail "no frame"
+    t send-keys C-z
+    within painted && read -r x0 y0 < <(head_at)
+    within moved "$x0" "$y0" 1 0 40 && [ "$(t display -p '#{alternate_on}')" = 1 ] ||
+        fail "not playing after Ctrl+Z"
+    t send-keys q
+    restored 0
 }
 
 # Nothing to play on: one line on standard error, nothing on standard output,
@@ -198,6 +248,32 @@ case_hang_up() {
         t kill-server
         within gone || fail "$job: still running after the terminal hung up"
     done
+}
+
+# Left alone, the game sleeps from tick to tick: per tick about one voluntary
+# context switch (fail above 3), two system calls, the wait and the frame's
+# write (fail above 2.5, counted by strace where it is installed), and the
+# bytes of an incremental frame (fail above 120: no full redraw), on a tenth
+# of the CPU time at most. Counts, not speeds: they hold on a loaded machine.
+case_idle() {
+    local pid a b calls
+    session
+    start
+    within painted && pid=$(gamepid) || fail "no game"
+    # Nanoseconds now and on the CPU, voluntary switches, bytes written.
+    counts() { echo "$(date +%s%N) $(cut -d' ' -f1 "/proc/$pid/schedstat")" \
+        "$(awk '/^voluntary_ctxt/ { print $2 } /^wchar/ { print $2 }' /proc/$pid/{status,io})"; }
+    sleep 0.5 && read -ra a < <(counts) && sleep 3 && read -ra b < <(counts)
+    local ns=$((b[0] - a[0])) ticks=$(((b[0] - a[0]) / 100000000))
+    ((b[2] - a[2] <= 3 * ticks)) || fail "$((b[2] - a[2])) context switches in $ticks ticks"
+    ((10 * (b[1] - a[1]) <= ns)) || fail "$((b[1] - a[1])) ns on the CPU in $ns ns"
+    ((b[3] - a[3] <= 120 * ticks)) || fail "$((b[3] - a[3])) bytes in $ticks ticks"
+    if command -v strace >/dev/null; then
+        calls=$(timeout -s INT 3 strace -c -p "$pid" 2>&1 | awk '$NF == "total" { print $4 }')
+        ((${calls:-999} * 10 <= 25 * 30)) || fail "${calls:-no count of} system calls in 30 ticks"
+    fi
+    t send-keys q
+    restored 0
 }
 
 "case_$case"
