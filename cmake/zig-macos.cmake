@@ -29,6 +29,8 @@ set(CMAKE_CXX_ARCHIVE_FINISH "\"${ZINTARAPOLKE_ZIG}\" ranlib <TARGET>")
 # One flag of Apple's rules that Zig rejects, set again after them.
 set(CMAKE_USER_MAKE_RULES_OVERRIDE_CXX ${CMAKE_CURRENT_LIST_DIR}/zig-macos-rules.cmake)
 
-# Nothing is linked while CMake configures: a first link with other flags
-# builds another copy of Zig's libc++ for the target, about 45 s here.
-set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
+# Zig builds its libc++ for the target at the first link, once for each kind
+# of optimisation (a minute or two here), and CMake's own first link, which
+# identifies the compiler, has no -O flag of the build type: with -O2 it
+# builds the same libc++ as the release build links.
+set(CMAKE_CXX_FLAGS_INIT -O2)
