@@ -2,7 +2,7 @@
 # runs every test. Both configure CMake with Ninja in build/ on first use.
 # `make windows` cross-builds the Windows .exe and unit tests into
 # build-windows/; `make test-windows` runs them under Wine. The other builds
-# (test-libcxx, test-asan, package, fuzz, macos) each have a directory of their own.
+# (test-libcxx, test-asan, test-portable, package, fuzz, macos) each have a directory of their own.
 
 BUILD_DIR ?= build
 WIN_DIR ?= build-windows
@@ -14,7 +14,7 @@ WERROR := -DZINTARAPOLKE_WERROR=ON
 GTEST_SOURCE ?= /usr/src/googletest
 
 .PHONY: all build play test unit e2e golden bench profile fuzz format windows test-windows \
-  test-libcxx test-asan package macos clean
+  test-libcxx test-asan test-portable package macos clean
 
 all: build
 
@@ -88,6 +88,17 @@ $(LIBCXX_DIR)/CMakeCache.txt:
 test-libcxx: $(LIBCXX_DIR)/CMakeCache.txt
 	cmake --build $(LIBCXX_DIR) -j $(JOBS)
 	ctest --test-dir $(LIBCXX_DIR) --output-on-failure --no-tests=error -j $(JOBS) -LE e2e
+
+# The console code that macOS and the BSDs take (select, no Linux-only calls
+# or signals), built and tested on Linux: every test, the game in tmux included.
+PORTABLE_DIR ?= build-portable
+$(PORTABLE_DIR)/CMakeCache.txt:
+	cmake -S . -B $(PORTABLE_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZINTARAPOLKE_PORTABLE_POSIX=ON $(WERROR)
+
+test-portable: $(PORTABLE_DIR)/CMakeCache.txt
+	cmake --build $(PORTABLE_DIR) -j $(JOBS)
+	ctest --test-dir $(PORTABLE_DIR) --output-on-failure --no-tests=error -j $(JOBS)
 
 # AddressSanitizer and UndefinedBehaviorSanitizer over every test, the game
 # in tmux included. A report stops the program that made it, and it goes to
@@ -163,4 +174,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR) $(MACOS_DIR)
+	rm -rf $(BUILD_DIR) $(PORTABLE_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR) $(MACOS_DIR)
