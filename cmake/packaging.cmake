@@ -1,7 +1,7 @@
-# Installing and packaging: `cmake --install` puts the game and its manual
-# page where the system keeps them; `cpack` makes a Debian package (-G DEB)
-# or, in the Windows cross build, a zip (-G ZIP). The version is the
-# project's own, from project() at the top.
+# Installing and packaging: `cmake --install` puts the game, its manual page,
+# its menu entry and its icon where the system keeps them; `cpack` makes a
+# Debian package (-G DEB) or, in the Windows cross build, a zip for players
+# (-G ZIP). The version is the project's own, from project() at the top.
 include(GNUInstallDirs)
 
 set(CPACK_PACKAGE_NAME zintarapolke)
