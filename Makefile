@@ -126,7 +126,8 @@ test-asan: $(ASAN_DIR)/CMakeCache.txt
 
 # The Debian package, from a release build of the game alone with the
 # hardening flags a Debian package build uses, and the Windows zip from the
-# cross build.
+# cross build. The .deb's ar header takes its members' modes from the umask:
+# 022, for the same package whatever the builder's.
 PKG_DIR ?= build-package
 DEB_FLAGS := DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 $(PKG_DIR)/CMakeCache.txt:
@@ -136,8 +137,8 @@ $(PKG_DIR)/CMakeCache.txt:
 
 package: $(PKG_DIR)/CMakeCache.txt windows
 	cmake --build $(PKG_DIR) -j $(JOBS)
-	cd $(PKG_DIR) && cpack -G DEB
-	cd $(WIN_DIR) && cpack -G ZIP
+	cd $(PKG_DIR) && umask 022 && cpack -G DEB
+	cd $(WIN_DIR) && umask 022 && cpack -G ZIP
 
 # Key bytes into the decoder and the game for FUZZ_SECONDS, with sanitizers;
 # undefined behaviour stops the run as a crash would.

@@ -1,7 +1,7 @@
-# Installing and packaging: `cmake --install` puts the game and its manual
-# page where the system keeps them; `cpack` makes a Debian package (-G DEB)
-# or, in the Windows cross build, a zip (-G ZIP). The version is the
-# project's own, from project() at the top.
+# Installing and packaging: `cmake --install` puts the game, its manual page,
+# its menu entry and its icon where the system keeps them; `cpack` makes a
+# Debian package (-G DEB) or, in the Windows cross build, a zip for players
+# (-G ZIP). The version is the project's own, from project() at the top.
 include(GNUInstallDirs)
 
 set(CPACK_PACKAGE_NAME zintarapolke)
@@ -16,13 +16,60 @@ hexadecimal digits and adds it to a 16-bit score. Steer with W A S D or the
 arrow keys; the game pauses while the window is too small.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+# Directories in the archives as files are, whatever the umask.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
+
+# Reproducible packages: every date in them (the changelog's, the manual
+# page's, the files' times in the archives) is SOURCE_DATE_EPOCH, taken from
+# the environment when it is set there and otherwise the time of the last
+# commit, so that two builds of one commit give the same packages. CMake is
+# run again when HEAD moves, to follow a new commit.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(source_date_epoch $ENV{SOURCE_DATE_EPOCH})
+else()
+  find_package(Git QUIET)
+  if(GIT_FOUND)
+    execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct
+      WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+      OUTPUT_VARIABLE source_date_epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --git-path logs/HEAD
+      WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+      OUTPUT_VARIABLE head_log OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    if(head_log)
+      get_filename_component(head_log ${head_log} ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
+      if(EXISTS ${head_log})
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${head_log})
+      endif()
+    endif()
+  endif()
+endif()
+if(source_date_epoch MATCHES "^[0-9]+$")
+  # string(TIMESTAMP) reads it from the environment; CPack does when it writes
+  # the archives, so its configuration sets it for cpack run on its own too.
+  set(ENV{SOURCE_DATE_EPOCH} ${source_date_epoch})
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/CPackSourceDate.cmake
+    "if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})\n"
+    "  set(ENV{SOURCE_DATE_EPOCH} ${source_date_epoch})\n"
+    "endif()\n")
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/CPackSourceDate.cmake)
+else()
+  message(STATUS "No SOURCE_DATE_EPOCH and no git history: packages carry the build's dates")
+endif()
+string(TIMESTAMP ZINTARAPOLKE_DATE "%Y-%m-%d" UTC)
 
 if(WIN32)
-  # One folder to unpack anywhere: the .exe, the README and the licence.
+  # One folder to unpack anywhere: the .exe, a README for players and the
+  # licence, both as Windows text files, and the picture of the game.
   install(TARGETS zintarapolke RUNTIME DESTINATION .)
-  install(FILES README.md LICENSE DESTINATION .)
+  configure_file(doc/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
+  configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt
+    doc/zintarapolke.png DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win64)
+  set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/reproducible-zip.cmake)
   include(CPack)
   return()
 endif()
@@ -56,6 +103,25 @@ endfunction()
 configure_file(doc/zintarapolke.6.in zintarapolke.6 @ONLY)
 install_gzipped(zintarapolke.6 ${CMAKE_INSTALL_MANDIR}/man6)
 
+# The desktop menu entry (a terminal application) and its icon, where the
+# freedesktop specifications look for them. The entry starts the game by its
+# full installed path, known only when installing (cpack installs under /usr,
+# cmake --install under its --prefix): a games directory is not on every
+# desktop's PATH, and a prefix such as ~/.local seldom has its own there.
+if(UNIX AND NOT APPLE)
+  foreach(size 16 32 48 64 128 256)
+    install(FILES doc/icons/zintarapolke-${size}.png
+      DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+      RENAME zintarapolke.png)
+  endforeach()
+  install(CODE "set(ZINTARAPOLKE_GAMESDIR [[${ZINTARAPOLKE_INSTALL_GAMESDIR}]])
+set(ZINTARAPOLKE_DESKTOP_IN [[${PROJECT_SOURCE_DIR}/doc/zintarapolke.desktop.in]])
+set(ZINTARAPOLKE_DESKTOP [[${CMAKE_CURRENT_BINARY_DIR}/zintarapolke.desktop]])")
+  install(SCRIPT cmake/desktop-entry.cmake)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zintarapolke.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+endif()
+
 # The licence under the name Debian gives it, in Debian's machine-readable
 # form (each line of the text indented, empty ones as " .").
 file(STRINGS LICENSE copyright_line REGEX "^Copyright")
@@ -74,7 +140,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_
 
 # Debian asks every package for a changelog in its format. The project's
 # history is its git log; this names the version and says where to look.
-# The date honours SOURCE_DATE_EPOCH, for a reproducible package.
+# Its date is SOURCE_DATE_EPOCH's, above.
 string(TIMESTAMP changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/changelog
   "zintarapolke (${PROJECT_VERSION}) unstable; urgency=medium\n\n"
