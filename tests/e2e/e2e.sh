@@ -51,10 +51,7 @@ painted() { t capture-pane -pe | grep -q $'\e\\[102m' || grep -qas $'\e\\[102m' 
 head_at() { t capture-pane -pe | perl -ne 's/\e\[(?!102m)[0-9;]*m//g; /^(.*?)\e\[102m/ and print length($1) >> 1, " ", $. - 2, "\n" and exit'; }
 # Two cells or more the way DX, DY from X0, Y0 on a board WIDTH cells wide
 # (x across its edge the short way round).
-moved() {
-    local x y && read -r x y < <(head_at) || return 1
-    [ $((((($x - $1) % $5 + $5 + $5 / 2) % $5 - $5 / 2) * $3 + ($y - $2) * $4)) -ge 2 ]
-}
+moved() { local x y && read -r x y < <(head_at) && [ $(((((x - $1) % $5 + $5 + $5 / 2) % $5 - $5 / 2) * $3 + (y - $2) * $4)) -ge 2 ]; }
 # The first row shows TEXT centred on a console COLS wide.
 centred() { local row && row=$(t capture-pane -p | head -1) && [ "${row:$((($1 - ${#2}) / 2)):${#2}}" = "$2" ]; }
 screen_back() { [ "$(t display -p '#{alternate_on}#{cursor_flag}')" = 01 ]; }
@@ -78,21 +75,15 @@ restored() {
 # mouse mode left on by another program is turned off by the set-up.
 steering() {
     local x0 y0
-    session
-    type "stty -ixon -iexten; printf '\\033[?1$1\\033[?1000h'"
-    start
-    within painted || fail "no frame"
-    [ "$(t display -p '#{mouse_any_flag}')" = 0 ] || fail "mouse reporting left on"
+    session && type "stty -ixon -iexten; printf '\\033[?1$1\\033[?1000h'" && start
+    within painted && [ "$(t display -p '#{mouse_any_flag}')" = 0 ] || fail "no frame, or mouse on"
     t resize-window -x 80 -y 9 && within centred 80 "PAUSED: RESIZE >= 10x10" || fail "not paused"
     t resize-window -x 70 -y 20 && within centred 70 "$title" || fail "not refitted"
     for step in "Down 0 1" "Left -1 0" "Up 0 -1" "Right 1 0" "w 0 -1" "w 0 1"; do
-        set -- $step
-        read -r x0 y0 < <(head_at)
-        t send-keys "$1"
+        set -- $step && read -r x0 y0 < <(head_at) && t send-keys "$1"
         within moved "$x0" "$y0" "$2" "$3" 35 || fail "$1 did not steer $2,$3"
     done
-    t send-keys q
-    restored 0
+    t send-keys q && restored 0
 }
 case_steering_normal() { steering l; }
 case_steering_application() { steering h; }
@@ -105,8 +96,7 @@ case_steering_application() { steering h; }
 # a pipe shrunk to a page that its reader never reads, takes nothing), or
 # nothing (the game ends itself).
 ending() {
-    session
-    start "${3:-sh game}" "${4:-}"
+    session && start "${3:-sh game}" "${4:-}"
     case $1 in
     kill*) within painted && signal "${1#kill }" ;;
     stuck) within in_write && signal TERM &&
@@ -129,33 +119,26 @@ case_endings() {
     done
 }
 
-# Keys still come from the terminal; the file holds the set-up first and the
-# restore last, and frames of 80 x 24 (a file has no size), whatever the
-# terminal's size.
-case_output_to_file() {
+# Without a size the game takes 80 x 24: from a terminal that reports no
+# width (stty cols 0; a bare serial line never told its size reports 0 x 0),
+# where Ctrl+S must not stop its output as it would with flow control on; and
+# with its output to a file, which then holds the set-up first, the restore
+# last and frames of 80 x 24 whatever the terminal's size, while the keys
+# still come from the terminal.
+case_no_size() {
     local mouse_off=$'\e[?1015l\e[?1006l\e[?1003l\e[?1002l\e[?1000l'
     local setup=$'\e[?1049h\e[1;1H\e[?7l\e[?25l'$mouse_off restore=$'\e[0m\e[?7h\e[?1049l\e[?25h'$mouse_off
-    session 100 30
+    session 100 30 && type 'stty cols 0' && start
+    within centred 80 "$title" && t send-keys C-s q || fail "not drawn for 80 columns"
+    restored 0
+    type 'stty cols 100'
     start 'sh game >out'
-    within painted || fail "no frame in the file"
-    t send-keys q
+    within painted && t send-keys q || fail "no frame in the file"
     restored 0
     [ "$(head -c ${#setup} "$dir/out")" = "$setup" ] || fail "no set-up first"
     [ "$(tail -c ${#restore} "$dir/out")" = "$restore" ] || fail "no restore last"
     grep -qaP '\e\[24;1H\e\[40m {80}\e' "$dir/out" && ! grep -qa $'\e\\[25;' "$dir/out" ||
         fail "the frames are not 80 x 24"
-}
-
-# A terminal that reports no width (stty cols 0; a bare serial line never told
-# its size reports 0 x 0) does not know its size: the game takes 80 x 24.
-# Ctrl+S must not stop its output, as it would with flow control on.
-case_no_size_ctrl_s() {
-    session 100 30
-    type 'stty cols 0'
-    start
-    within centred 80 "$title" || fail "not drawn for 80 columns"
-    t send-keys C-s q
-    restored 0
 }
 
 # SIGCONT that follows no stop changes nothing: the snake keeps its pace.
@@ -174,32 +157,25 @@ case_stopped_continued() {
         start "$([ $how = C-z ] && echo "sh -c 'sh game; true'" || echo 'sh game')"
         within painted && read -r x0 y0 < <(head_at) || fail "no frame"
         for i in {1..25}; do kill -CONT "$(gamepid)" && sleep 0.04; done
-        read -r x y < <(head_at)
-        [ $((($x - $x0 + 80) % 80)) -ge 5 ] || fail "SIGCONT without a stop held the snake back"
+        read -r x y < <(head_at) && [ $((($x - $x0 + 80) % 80)) -ge 5 ] || fail "SIGCONT held the snake"
         x0=$x y0=$y
         if [ $how = C-z ]; then
             for i in 1 2 3; do
-                t send-keys C-z
-                restored 148  # stopped by SIGTSTP, the terminal as found
-                [ $i = 1 ] && sleep 2
-                start fg
-                within painted || fail "not back after fg ($i)"
-                [ $i = 1 ] && read -r x y < <(head_at)
+                t send-keys C-z && restored 148  # stopped by SIGTSTP, the terminal as found
+                ((i > 1)) || sleep 2
+                start fg && within painted || fail "not back after fg ($i)"
+                ((i > 1)) || read -r x y < <(head_at)
             done
         else
-            signal STOP
-            within grep -qx 147 "$dir/rc" || fail "the job did not stop"
+            signal STOP && within grep -qx 147 "$dir/rc" || fail "the job did not stop"
             # The game cannot clean up after SIGSTOP: the shell takes back its
             # modes and the main screen, as bash would, or the player with reset.
             type "stty \$(cat before); printf '\\033[?1049l\\033[?25h'"
-            signal CONT
-            within grep -q ') T ' "/proc/$(gamepid)/stat" || fail "not stopped again"
+            signal CONT && within grep -q ') T ' "/proc/$(gamepid)/stat" || fail "not stopped again"
             # The shell's title comes after anything the game may have drawn.
             type "printf '\\033]2;shell\\033\\\\'" && within titled shell
             [ "$(t display -p '#{alternate_on}')" = 0 ] || fail "drawn over the shell"
-            sleep 2
-            start fg
-            within painted && read -r x y < <(head_at) || fail "not back after fg"
+            sleep 2 && start fg && within painted && read -r x y < <(head_at) || fail "not back after fg"
         fi
         [ "$y" = "$y0" ] && [ $((($x - $x0 + 80) % 80)) -le 8 ] || fail "from $x0,$y0 to $x,$y"
         [ $how = C-z ] && t send-keys C-z || signal STOP
@@ -215,20 +191,17 @@ case_stopped_continued() {
 case_no_job_control() {
     local x0 y0
     session 80 24 "stty -echo min 4; stty -g >before; sh game; echo \$? >rc; stty -g >after; sleep 60"
-    within painted || fail "no frame"
-    t send-keys C-z
+    within painted && t send-keys C-z || fail "no frame"
     within painted && read -r x0 y0 < <(head_at)
     within moved "$x0" "$y0" 1 0 40 && [ "$(t display -p '#{alternate_on}')" = 1 ] ||
         fail "not playing after Ctrl+Z"
-    t send-keys q
-    restored 0
+    t send-keys q && restored 0
 }
 
 # Nothing to play on: one line on standard error, nothing on standard output,
 # and an end at once, without waiting for keys that cannot come.
 case_no_terminal() {
-    session
-    start 'setsid -w sh game </dev/null >out 2>err'
+    session && start 'setsid -w sh game </dev/null >out 2>err'
     within test -s "$dir/rc" || fail "still running"
     [ "$(cat "$dir/rc")" != 0 ] && [ ! -s "$dir/out" ] && [ "$(wc -l <"$dir/err")" = 1 ] ||
         fail "status $(cat "$dir/rc"), $(wc -c <"$dir/out") bytes out, err: $(cat "$dir/err")"
@@ -242,8 +215,7 @@ case_hang_up() {
     # that stop and leave the check spinning for ever: no leak check here.
     export ASAN_OPTIONS=${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}detect_leaks=0
     for job in "(trap '' HUP; exec sh game)" "nohup sh game"; do
-        session
-        start "$job"
+        session && start "$job"
         within painted nohup.out && within gamepid >/dev/null || fail "no game"
         t kill-server
         within gone || fail "$job: still running after the terminal hung up"
@@ -257,8 +229,7 @@ case_hang_up() {
 # of the CPU time at most. Counts, not speeds: they hold on a loaded machine.
 case_idle() {
     local pid a b calls
-    session
-    start
+    session && start
     within painted && pid=$(gamepid) || fail "no game"
     # Nanoseconds now and on the CPU, voluntary switches, bytes written.
     counts() { echo "$(date +%s%N) $(cut -d' ' -f1 "/proc/$pid/schedstat")" \
@@ -272,8 +243,7 @@ case_idle() {
         calls=$(timeout -s INT 3 strace -c -p "$pid" 2>&1 | awk '$NF == "total" { print $4 }')
         ((${calls:-999} * 10 <= 25 * 30)) || fail "${calls:-no count of} system calls in 30 ticks"
     fi
-    t send-keys q
-    restored 0
+    t send-keys q && restored 0
 }
 
 "case_$case"

@@ -2,6 +2,7 @@
 // the rules that must hold whatever the bytes were: the fuzzer's check.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -25,9 +26,8 @@ inline const char* playKeyStream(const uint8_t* data, std::size_t size) {
             if (d == before || d == opposite(before)) return "a queued turn repeats or reverses";
             before = d;
         }
-        for (const Cell& c : g.body) {
-            if (!g.onBoard(c)) return "segment off board";
-        }
+        const auto onBoard = [&g](const Cell& c) { return g.onBoard(c); };
+        if (!std::all_of(g.body.begin(), g.body.end(), onBoard)) return "segment off board";
         if (g.body.empty() || (g.hasFood && !g.onBoard(g.food))) return "lost snake or food";
     }
     return "";

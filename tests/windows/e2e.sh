@@ -68,8 +68,7 @@ wine "$exe" </dev/null >"$out" 2>"$dir/err"
 status=$? && [ $status = 1 ] && [ ! -s "$out" ] && [ "$(wc -l <"$dir/err")" = 1 ] ||
     fail "without a console: status $status, $(wc -c <"$out") bytes out, $(head -c 300 "$dir/err")"
 
-rm -f "$dir/keys" && mkfifo "$dir/keys" && start
-within 5 'fresh 0' || fail "first frame: ${screen%%$'\n'*}"
+rm -f "$dir/keys" && mkfifo "$dir/keys" && start && within 5 'fresh 0' || fail "first frame: ${screen%%$'\n'*}"
 keys=(w a s d $'\e[A'x $'\e[D'x $'\e[B'x $'\e[C'x) ways=ULDRULDR
 for i in {0..7}; do turn ${ways:i:1} "${keys[i]}"; done
 eaten=("${food[@]}") score0=$score
@@ -81,10 +80,8 @@ within 2 '[[ $moves == *[ULDR] ]]' && printf %s "$(tr ULDR wasd <<<$back)" >&3
 within 5 '[[ $screen == *"GAME OVER"*"PRESS Q TO QUIT"*"PRESS R TO RESTART"* ]]' || fail "no game over: $screen"
 # Nothing moves for three ticks; then R brings a new game, drawn at the next
 # tick, which has moved the new snake on.
-n=${#heads[@]} f=$frames
-within 5 '((frames >= f + 3))' && ((${#heads[@]} == n)) || fail "the board moved after the game was over"
-printf r >&3
-within 5 'fresh $n' || fail "R did not restart: ${heads[n]-}, ${screen%%$'\n'*}"
+n=${#heads[@]} f=$frames && within 5 '((frames >= f + 3))' && ((${#heads[@]} == n)) || fail "the board moved after the game was over"
+printf r >&3 && within 5 'fresh $n' || fail "R did not restart: ${heads[n]-}, ${screen%%$'\n'*}"
 printf q >&3 && ended 0
 
 # Ctrl+C on the terminal: an interrupt, the low byte of STATUS_CONTROL_C_EXIT.
