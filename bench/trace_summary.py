@@ -71,26 +71,28 @@ def by_kind(kinds, per):
 
 
 def peer(calls, since, until, rate_file):
-    """Another game left alone from since to until."""
-    span = until - since
-    kinds = Counter(name for t, name, _ in calls if since <= t < until)
+    """Another game left alone from since to until: its calls from its first
+    frame there to its last, so that the span holds whole frames only."""
     writes = [t for t, name, rest in calls
               if name == 'write' and rest.startswith('1,') and since <= t < until]
     frames = [t for before, t in zip([None] + writes, writes)
               if before is None or t - before >= PEER_GAP]
-    total = sum(kinds.values())
-    if span <= 0 or not frames:
+    if len(frames) < 3:
         print('  no frames in the trace (did strace run, did the game start?)')
         return
-    per_second = len(frames) / span
+    start, end = frames[0], frames[-1]
+    span, drawn = end - start, len(frames) - 1
+    kinds = Counter(name for t, name, _ in calls if start <= t < end)
+    total = sum(kinds.values())
+    each = sum(1 for t in writes if start <= t < end) / drawn
     print(f'  {span:.1f} s traced, no key: system calls per second {total / span:.1f}'
           f' ({by_kind(kinds, span)})')
-    print(f'  frames per second {per_second:.2f} (a frame: writes to the terminal less than'
-          f' {PEER_GAP * 1e3:.0f} ms apart; {len(writes) / len(frames):.1f} writes each);'
-          f' system calls per frame {total / len(frames):.1f}')
+    print(f'  frames per second {drawn / span:.2f} (a frame: writes to the terminal less than'
+          f' {PEER_GAP * 1e3:.0f} ms apart; {each:.1f} writes each);'
+          f' system calls per frame {total / drawn:.1f}')
     if rate_file:
         with open(rate_file, 'w') as out:
-            print(f'{per_second:.6f}', file=out)
+            print(f'{drawn / span:.6f}', file=out)
 
 
 def main():
