@@ -49,7 +49,7 @@ bench: build
 # The real game in tmux at 80 x 24 and 400 x 120, traced and timed, beside nsnake
 # and bsd worm where they are installed (numbers only).
 profile: $(BUILD_DIR)/CMakeCache.txt
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target zintarapolke
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target zintarapolke idle_floor
 	bench/profile.sh $(BUILD_DIR)/zintarapolke
 
 $(WIN_DIR)/CMakeCache.txt:

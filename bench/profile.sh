@@ -10,7 +10,9 @@
 # frame drawn (from /proc without strace). Beside the game, the same idle
 # numbers for two other terminal snake games where they are installed:
 # Debian's nsnake and bsdgames' worm, each started with one key and then left
-# alone. It reports numbers and always ends with status 0, however slow the
+# alone; and, where it is built (build/bench/idle_floor), a bare loop of the
+# two calls an idle pass makes, the floor under the game's CPU time per
+# frame. It reports numbers and always ends with status 0, however slow the
 # machine.
 #
 # Usage: bench/profile.sh [BINARY]   (PROFILE_SECONDS=40 per run of the game,
@@ -18,6 +20,7 @@
 set -u
 cd "$(dirname "$0")/.." || exit 0
 binary=$(realpath "${1:-build/zintarapolke}")
+floor=$(dirname "$binary")/bench/idle_floor
 seconds=${PROFILE_SECONDS:-40}
 quiet=$((seconds / 4))
 # nsnake's snake runs into the wall about a minute after it starts.
@@ -152,6 +155,21 @@ peer() {
   done
 }
 
+# The bare loop of an idle pass's two calls, alone at $1 x $2 for as long as
+# the game's quiet span, without strace: a pass every 100 ms.
+idle_floor() {
+  local pid first
+  echo 10 >"$work/rate"
+  tm new-session -d -s floor -x "$1" -y "$2" "exec '$floor'"
+  sleep 1
+  pid=$(tm display-message -p -t floor '#{pane_pid}')
+  first=$(sample "$pid")
+  sleep "$quiet"
+  idle_numbers "$first $(sample "$pid")" pass
+  kill -TERM "$pid" 2>/dev/null
+  tm kill-session -t floor 2>/dev/null
+}
+
 mkdir -p "$work/home"
 for size in 80x24 400x120; do
   cols=${size%x*}
@@ -187,6 +205,12 @@ for size in 80x24 400x120; do
   idle_numbers "$(cat "$work/idle")" tick
   wait
   cat "$work/wake-delay"
+  if [ -x "$floor" ]; then
+    echo "  a bare loop of the same two calls (ppoll, a write of 110 bytes), alone:"
+    idle_floor "$cols" "$rows" | sed 's/^  without/    without/'
+  else
+    echo "  no $floor (make profile builds it): the bare loop skipped"
+  fi
 
   for peer in /usr/games/nsnake:Enter /usr/games/worm:l; do
     program=${peer%:*}
