@@ -46,9 +46,10 @@ bench: build
 	./$(BUILD_DIR)/bench/zintarapolke_bench
 	./$(BUILD_DIR)/bench/console_write_bench
 
-# The real game in tmux at 80 x 24 and 400 x 120, traced and timed (numbers only).
+# The real game in tmux at 80 x 24 and 400 x 120, traced and timed, beside nsnake
+# and bsd worm where they are installed (numbers only).
 profile: $(BUILD_DIR)/CMakeCache.txt
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target zintarapolke
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target zintarapolke idle_floor
 	bench/profile.sh $(BUILD_DIR)/zintarapolke
 
 $(WIN_DIR)/CMakeCache.txt:

@@ -1,28 +1,44 @@
 #!/usr/bin/env python3
-"""Numbers from an `strace -f -ttt -T` trace of one game run: system calls per
+"""Numbers from an `strace -f -ttt -T` trace of one run: system calls per
 second by kind (what `strace -c` counts), frames, writes per frame, bytes per
-second to the terminal, the tick period and how late the ticks came, and the
-main loop's passes per second while no key was pressed.
+second to the terminal, the tick period and how late the ticks came, and,
+while no key was pressed, the main loop's passes per second and the system
+calls per tick.
 
-Usage: trace_summary.py TRACE QUIET_FROM QUIET_TO
+Usage: trace_summary.py TRACE QUIET_FROM QUIET_TO [RATE_FILE]
+       trace_summary.py --peer TRACE FROM TO [RATE_FILE]
   QUIET_FROM, QUIET_TO: wall-clock seconds (date +%s.%N, the clock of -ttt)
-  between which no key was sent.
+  between which no key was sent. RATE_FILE, if given, receives the frames per
+  second over that span, for the CPU time per frame of a run without strace.
+  --peer: another terminal game, left alone from FROM to TO: its system calls
+  and frames there.
 
-A frame is a write to standard output that begins with ESC [ H (cursor
-home); every frame the game draws starts so, and nothing else does. Keys only
-queue turns and size changes are avoided, so every frame after the first
-comes from a tick. Numbers only: this never judges them.
+A frame of the game is a write to standard output that begins with ESC [ H
+(cursor home); every frame the game draws starts so, and nothing else does.
+Keys only queue turns and size changes are avoided, so every frame after the
+first comes from a tick. Another game may draw a frame in several writes: for
+it, writes to standard output less than PEER_GAP apart are one frame.
+Numbers only: this never judges them.
 """
+import math
 import re
 import statistics
 import sys
 from collections import Counter
 
 TICK = 0.100  # seconds
+EARLY = 0.002  # seconds
+PEER_GAP = 0.010  # seconds
 LINE = re.compile(r'^(?:\d+\s+)?(\d+\.\d+)\s+(\w+)\((.*)$')
 SPENT = re.compile(r'<(\d+\.\d+)>\s*$')  # strace -T: time inside the call
 RESULT = re.compile(r'\)\s+=\s+(-?\d+)')
-WAIT_POLL = re.compile(r'\],\s*2,\s*(\S+?)[,)]')  # the main loop's wait: two fds
+# The main loop's wait on the terminal and the self-pipe: ppoll (or poll) on
+# two descriptors, or select (pselect6 as the kernel sees it) with both in
+# the read set.
+WAITS = ('poll', 'ppoll', 'select', 'pselect6', '_newselect')
+WAIT_FDS = re.compile(r'events=POLLIN\}\], 2, |^\d+, \[\d+ \d+\], ')
+POLL_MS = re.compile(r'\], 2, (-?\d+)\)')
+TIMESPEC = re.compile(r'\{tv_sec=(\d+), tv_(n|u)sec=(\d+)\}')
 
 
 def parse(path):
@@ -40,9 +56,55 @@ def written(rest):
     return int(m.group(1)) if m and int(m.group(1)) > 0 else 0
 
 
+def wait_timeout(rest):
+    """The wait's timeout in seconds; None when it has none or it cannot be read."""
+    arguments = rest.split(') = ', 1)[0]
+    if m := POLL_MS.search(arguments):
+        return int(m.group(1)) / 1e3 if int(m.group(1)) >= 0 else None
+    if m := TIMESPEC.search(arguments):
+        return int(m.group(1)) + int(m.group(3)) / (1e9 if m.group(2) == 'n' else 1e6)
+    return None
+
+
+def by_kind(kinds, per):
+    return ', '.join(f'{name} {n / per:.2f}' for name, n in kinds.most_common())
+
+
+def peer(calls, since, until, rate_file):
+    """Another game left alone from since to until: its calls from its first
+    frame there to its last, so that the span holds whole frames only."""
+    writes = [t for t, name, rest in calls
+              if name == 'write' and rest.startswith('1,') and since <= t < until]
+    frames = [t for before, t in zip([None] + writes, writes)
+              if before is None or t - before >= PEER_GAP]
+    if len(frames) < 3:
+        print('  no frames in the trace (did strace run, did the game start?)')
+        return
+    start, end = frames[0], frames[-1]
+    span, drawn = end - start, len(frames) - 1
+    kinds = Counter(name for t, name, _ in calls if start <= t < end)
+    total = sum(kinds.values())
+    each = sum(1 for t in writes if start <= t < end) / drawn
+    print(f'  {span:.1f} s traced, no key: system calls per second {total / span:.1f}'
+          f' ({by_kind(kinds, span)})')
+    print(f'  frames per second {drawn / span:.2f} (a frame: writes to the terminal less than'
+          f' {PEER_GAP * 1e3:.0f} ms apart; {each:.1f} writes each);'
+          f' system calls per frame {total / drawn:.1f}')
+    if rate_file:
+        with open(rate_file, 'w') as out:
+            print(f'{drawn / span:.6f}', file=out)
+
+
 def main():
-    calls = parse(sys.argv[1])
-    quiet_from, quiet_to = float(sys.argv[2]), float(sys.argv[3])
+    args = sys.argv[1:]
+    peer_run = args[:1] == ['--peer']
+    if peer_run:
+        args = args[1:]
+    calls = parse(args[0])
+    quiet_from, quiet_to = float(args[1]), float(args[2])
+    rate_file = args[3] if len(args) > 3 else None
+    if peer_run:
+        return peer(calls, quiet_from, quiet_to, rate_file)
     to_terminal = [(t, rest) for t, name, rest in calls if name == 'write' and rest.startswith('1,')]
     frame_writes = [(t, rest) for t, rest in to_terminal if rest.startswith('1, "\\33[H')]
     frames = [t for t, _ in frame_writes]
@@ -78,12 +140,15 @@ def main():
           f' ({sent / (len(frames) - 2):.0f} per frame after the first)')
 
     # Tick n falls due n * 100 ms after the origin; a pass that found two
-    # ticks due draws one frame for both.
+    # ticks due draws one frame for both. A frame is never drawn before its
+    # tick, so it belongs to the last tick due before it, however late (up
+    # to EARLY before the due time counts as on time, for the origin's
+    # estimate).
     ticks = frames[1:]
     periods = [b - a for a, b in zip(ticks, ticks[1:])]
     numbers, n = [], 0
     for t in ticks:
-        n = max(n + 1, round((t - origin) / TICK))
+        n = max(n + 1, math.floor((t - origin + EARLY) / TICK))
         numbers.append(n)
     late = [t - (origin + k * TICK) for t, k in zip(ticks, numbers)]
     mean_period = (ticks[-1] - ticks[0]) / (numbers[-1] - numbers[0])
@@ -96,11 +161,12 @@ def main():
           f' max {max(late) * 1e3:.2f} ms, ticks drawn together with the next: {skipped}')
 
     # Where a tick's lateness comes from: the end of the wait's timeout past
-    # the due time (rounded up to whole milliseconds, and set a little after
-    # the due time was worked out); the system waking the game after that
-    # timeout; the pass itself, from the wait's return to the frame's write.
-    waits = [(t, m.group(1), rest) for t, name, rest in calls
-             if name in ('poll', 'ppoll') and (m := WAIT_POLL.search(rest))]
+    # the due time (set a little after the due time was worked out, and
+    # rounded up to whole microseconds by select); the system waking the game
+    # after that timeout; the pass itself, from the wait's return to the
+    # frame's write.
+    waits = [(t, wait_timeout(rest), rest) for t, name, rest in calls
+             if name in WAITS and WAIT_FDS.search(rest)]
     rounding, wake_up, work = [], [], []
     w = 0
     for t, k in zip(ticks if waits else [], numbers):
@@ -108,10 +174,10 @@ def main():
             w += 1
         began, timeout, rest = waits[w]
         spent = SPENT.search(rest)
-        if not timeout.isdigit() or not spent or began > t:
+        if timeout is None or not spent or began > t:
             continue
         returned = began + float(spent.group(1))
-        expiry = began + int(timeout) / 1e3
+        expiry = began + timeout
         rounding.append(expiry - (origin + k * TICK))
         wake_up.append(returned - expiry)
         work.append(t - returned)
@@ -121,11 +187,23 @@ def main():
         print(f'    of which (mean/max ms): timeout ending past due {ms(rounding)},'
               f' woken after the timeout {ms(wake_up)}, the pass up to its write {ms(work)}')
 
+    if quiet_to <= quiet_from:
+        return
     quiet = [timeout for t, timeout, _ in waits if quiet_from <= t < quiet_to]
-    busy = [w for w in quiet if w in ('0', '{tv_sec=0, tv_nsec=0}')]
-    if quiet_to > quiet_from:
-        print(f'  passes per second with no key pressed: {len(quiet) / (quiet_to - quiet_from):.1f}'
-              f' (over {quiet_to - quiet_from:.1f} s; waits with a zero timeout: {len(busy)})')
+    busy = sum(1 for timeout in quiet if timeout == 0)
+    print(f'  passes per second with no key pressed: {len(quiet) / (quiet_to - quiet_from):.1f}'
+          f' (over {quiet_to - quiet_from:.1f} s; waits with a zero timeout: {busy})')
+    # Per tick from the quiet span's first frame to its last: every call of
+    # the passes in between, and a tick for each 100 ms between them.
+    idle = [t for t in frames if quiet_from <= t < quiet_to]
+    ticks_idle = round((idle[-1] - idle[0]) / TICK) if len(idle) > 1 else 0
+    if ticks_idle > 0:
+        kinds = Counter(name for t, name, _ in calls if idle[0] <= t < idle[-1])
+        print(f'  system calls per tick with no key pressed: {sum(kinds.values()) / ticks_idle:.2f}'
+              f' ({by_kind(kinds, ticks_idle)}; over {ticks_idle} ticks)')
+        if rate_file:
+            with open(rate_file, 'w') as out:
+                print(f'{(len(idle) - 1) / (idle[-1] - idle[0]):.6f}', file=out)
 
 
 if __name__ == '__main__':
