@@ -26,10 +26,12 @@ namespace {
 
 // ===================== Waiting on descriptors =============================
 
+constexpr int64_t kWaitForever = -1;
+
 // Waits until fds[i] is ready to read (or, with forWrite, to write), for
-// timeoutNs at most (for ever when negative), and fills ready[i]. Returns the
-// number ready, 0 at the timeout, -1 when a signal interrupted the wait.
-// Negative descriptors are left out.
+// timeoutNs at most (not negative, or kWaitForever), and fills ready[i].
+// Returns the number ready, 0 at the timeout, -1 when a signal interrupted
+// the wait. Negative descriptors are left out.
 int waitReady(const int (&fds)[2], bool (&ready)[2], bool forWrite, int64_t timeoutNs) {
     ready[0] = ready[1] = false;
 #if defined(ZINTARAPOLKE_LINUX)
@@ -38,7 +40,7 @@ int waitReady(const int (&fds)[2], bool (&ready)[2], bool forWrite, int64_t time
     pollfd p[2] = {{fds[0], event, 0}, {fds[1], event, 0}};
     const timespec timeout{static_cast<time_t>(timeoutNs / 1'000'000'000),
                            static_cast<long>(timeoutNs % 1'000'000'000)};
-    const int n = ppoll(p, 2, timeoutNs < 0 ? nullptr : &timeout, nullptr);
+    const int n = ppoll(p, 2, timeoutNs == kWaitForever ? nullptr : &timeout, nullptr);
     for (int i = 0; i < 2; ++i)
         ready[i] = n > 0 && p[i].revents != 0;  // a hang-up or error too: the call finds it out
     return n;
@@ -54,7 +56,7 @@ int waitReady(const int (&fds)[2], bool (&ready)[2], bool forWrite, int64_t time
         if (fd < 0) continue;
         if (fd >= FD_SETSIZE) {
             const int64_t napNs =
-                timeoutNs < 0 ? 10'000'000 : std::min<int64_t>(timeoutNs, 10'000'000);
+                timeoutNs == kWaitForever ? 10'000'000 : std::min<int64_t>(timeoutNs, 10'000'000);
             const timespec nap{0, static_cast<long>(napNs)};
             nanosleep(&nap, nullptr);
             for (int i = 0; i < 2; ++i)
@@ -68,7 +70,7 @@ int waitReady(const int (&fds)[2], bool (&ready)[2], bool forWrite, int64_t time
     const int64_t us = (timeoutNs + 999) / 1000;
     timeval timeout{static_cast<time_t>(us / 1'000'000), static_cast<suseconds_t>(us % 1'000'000)};
     const int n = select(top + 1, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr,
-                         timeoutNs < 0 ? nullptr : &timeout);
+                         timeoutNs == kWaitForever ? nullptr : &timeout);
     for (int i = 0; i < 2; ++i)
         ready[i] = n > 0 && fds[i] >= 0 && FD_ISSET(fds[i], &set);
     return n;
@@ -106,7 +108,7 @@ std::size_t keyEnd = 0;
 bool ttyMayBeReadable = true;
 bool inputGone = false;  // the terminal hung up or reached its end
 
-bool readKeyBurst() {
+void readKeyBurst() {
     const ssize_t n = read(posix_console::ttyFd(), keyBuffer, sizeof keyBuffer);
     keyNext = 0;
     keyEnd = n > 0 ? static_cast<std::size_t>(n) : 0;
@@ -115,7 +117,6 @@ bool readKeyBurst() {
     // game any more, so it ends as if Q had been pressed.
     if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
         inputGone = true;
-    return keyEnd > 0;
 }
 
 // ===================== Window size ========================================
@@ -211,8 +212,8 @@ WindowSize windowSize() {
 bool hasKeyboard() { return posix_console::ttyFd() >= 0; }
 
 bool keyPending() {
-    if (keyNext < keyEnd) return true;
-    return ttyMayBeReadable && !inputGone && readKeyBurst();
+    if (keyNext == keyEnd && ttyMayBeReadable && !inputGone) readKeyBurst();
+    return keyNext < keyEnd;
 }
 
 int readKey() {
@@ -291,7 +292,8 @@ void writeOut(std::string_view bytes) {
         if (n > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(n));
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            waitReady({STDOUT_FILENO, -1}, ready, true, -1);  // a non-blocking output, full for now
+            waitReady({STDOUT_FILENO, -1}, ready, true,
+                      kWaitForever);  // non-blocking, full for now
         } else if (n == 0 || errno != EINTR) {
             // The reader of a pipe has gone: the game ends as for Q (when
             // SIGPIPE is ignored, this error is all that comes).

@@ -107,8 +107,9 @@ ending() {
 }
 in_write() { grep -qs pipe_write "/proc/$(gamepid)/wchan"; }
 case_endings() {
-    ending q 0
-    ending C-c 130
+    ending q 0 'sh game <&-'  # standard input closed: keys still come from the terminal
+    # After a signal the game writes without blocking; the terminal's flags go back as found.
+    ending C-c 130 'sh game' '; perl -MFcntl -e "exit !!(fcntl(STDOUT, F_GETFL, 0) & O_NONBLOCK)" || echo 0 >rc'
     ending 'C-\' 131
     ending '' 153 '(ulimit -f 8; exec sh game >out.bin)'  # frames past 4 KiB
     ending '' 141 'sh game' ' | head -c 100 >/dev/null'  # the reader gone
