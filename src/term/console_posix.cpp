@@ -41,8 +41,9 @@ int waitReady(const int (&fds)[2], bool (&ready)[2], bool forWrite, int64_t time
     const timespec timeout{static_cast<time_t>(timeoutNs / 1'000'000'000),
                            static_cast<long>(timeoutNs % 1'000'000'000)};
     const int n = ppoll(p, 2, timeoutNs == kWaitForever ? nullptr : &timeout, nullptr);
-    for (int i = 0; i < 2; ++i)
-        ready[i] = n > 0 && p[i].revents != 0;  // a hang-up or error too: the call finds it out
+    // A hang-up or an error counts too: the call that follows finds it out.
+    ready[0] = n > 0 && p[0].revents != 0;
+    ready[1] = n > 0 && p[1].revents != 0;
     return n;
 #else
     // macOS's poll() rejects terminals (POLLNVAL at once), select() takes
@@ -59,8 +60,8 @@ int waitReady(const int (&fds)[2], bool (&ready)[2], bool forWrite, int64_t time
                 timeoutNs == kWaitForever ? 10'000'000 : std::min<int64_t>(timeoutNs, 10'000'000);
             const timespec nap{0, static_cast<long>(napNs)};
             nanosleep(&nap, nullptr);
-            for (int i = 0; i < 2; ++i)
-                ready[i] = fds[i] >= 0;
+            ready[0] = fds[0] >= 0;
+            ready[1] = fds[1] >= 0;
             return 1;
         }
         FD_SET(fd, &set);
@@ -71,8 +72,8 @@ int waitReady(const int (&fds)[2], bool (&ready)[2], bool forWrite, int64_t time
     timeval timeout{static_cast<time_t>(us / 1'000'000), static_cast<suseconds_t>(us % 1'000'000)};
     const int n = select(top + 1, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr,
                          timeoutNs == kWaitForever ? nullptr : &timeout);
-    for (int i = 0; i < 2; ++i)
-        ready[i] = n > 0 && fds[i] >= 0 && FD_ISSET(fds[i], &set);
+    ready[0] = n > 0 && fds[0] >= 0 && FD_ISSET(fds[0], &set);
+    ready[1] = n > 0 && fds[1] >= 0 && FD_ISSET(fds[1], &set);
     return n;
 #endif
 }
@@ -142,6 +143,9 @@ console::WindowSize knownSize = console::kFallbackSize;
 
 bool outputBroken = false;  // standard output's reader has gone
 
+// The output takes nothing for now (a non-blocking one).
+bool outputFull() { return errno == EAGAIN || errno == EWOULDBLOCK; }
+
 // The restore may run behind the shell: after a stop from outside, or ended
 // while stopped. Touching the terminal from there would stop the game halfway
 // through (SIGTTOU); held off, the restore always runs to its end.
@@ -156,15 +160,14 @@ void writeBeforeLeaving(std::string_view bytes) {
     static const int64_t deadline = steadyClockNs() + 500'000'000;
     const int flags = fcntl(STDOUT_FILENO, F_GETFL);
     if (flags < 0 || fcntl(STDOUT_FILENO, F_SETFL, flags | O_NONBLOCK) < 0) return;
-    while (!bytes.empty()) {
+    bool ready[2];
+    for (int64_t left; !bytes.empty() && (left = deadline - steadyClockNs()) > 0;) {
         const ssize_t n = write(STDOUT_FILENO, bytes.data(), bytes.size());
-        const int64_t left = deadline - steadyClockNs();
-        bool ready[2];
         if (n > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(n));
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && left > 0) {
+        } else if (n < 0 && outputFull()) {
             waitReady({STDOUT_FILENO, -1}, ready, true, left);
-        } else if (n == 0 || errno != EINTR || left <= 0) {
+        } else if (n == 0 || errno != EINTR) {
             break;
         }
     }
@@ -285,13 +288,13 @@ void endRestore() { sigprocmask(SIG_SETMASK, &maskBeforeRestore, nullptr); }
 // it needs: partial writes and interruptions go on where they stopped. A
 // signal that ends the game interrupts a write the output does not take.
 void writeOut(std::string_view bytes) {
+    bool ready[2];
     while (!bytes.empty()) {
         if (posix_console::quitSignalSeen()) return writeBeforeLeaving(bytes);
         const ssize_t n = write(STDOUT_FILENO, bytes.data(), bytes.size());
-        bool ready[2];
         if (n > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(n));
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        } else if (n < 0 && outputFull()) {
             waitReady({STDOUT_FILENO, -1}, ready, true,
                       kWaitForever);  // non-blocking, full for now
         } else if (n == 0 || errno != EINTR) {
