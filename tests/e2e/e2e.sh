@@ -111,6 +111,7 @@ case_endings() {
     # After a signal the game writes without blocking; the terminal's flags go back as found.
     ending C-c 130 'sh game' '; perl -MFcntl -e "exit !!(fcntl(STDOUT, F_GETFL, 0) & O_NONBLOCK)" || echo 0 >rc'
     ending 'C-\' 131
+    ending C-z 143 'sh game' '; kill %1; bg; wait %1; echo $? >rc'  # ended while stopped
     ending '' 153 '(ulimit -f 8; exec sh game >out.bin)'  # frames past 4 KiB
     ending '' 141 'sh game' ' | head -c 100 >/dev/null'  # the reader gone
     ending '' 0 "(trap '' PIPE; exec sh game)" ' | head -c 100 >/dev/null'  # as a quit
@@ -147,10 +148,11 @@ case_no_size() {
 # by Ctrl+Z, three times, under a parent in the game's process group (make,
 # a script), which must stop with it so the shell takes the terminal; or by
 # kill -STOP from outside. Back in the foreground the game is in game mode at
-# once (Q needs no Enter) and draws the whole screen anew. Continued while
-# the shell has the terminal, it stops itself again, drawing nothing. Stopped
-# once more, kill %1 then bg (SIGTERM, then SIGCONT behind the shell, as bash's
-# kill sends them) ends it at once, restored, without stopping again.
+# once (Q needs no Enter) and draws the whole screen anew; Q then gives back
+# the modes found at the start. Continued while the shell has the terminal,
+# it stops itself again, drawing nothing. Stopped from outside once more,
+# kill %1 then bg (SIGTERM, then SIGCONT behind the shell, as bash's kill
+# sends them) ends it at once, restored, without stopping again.
 case_stopped_continued() {
     local how x0 y0 x y i
     for how in C-z STOP; do
@@ -169,9 +171,10 @@ case_stopped_continued() {
             done
         else
             signal STOP && within grep -qx 147 "$dir/rc" || fail "the job did not stop"
-            # The game cannot clean up after SIGSTOP: the shell takes back its
-            # modes and the main screen, as bash would, or the player with reset.
-            type "stty \$(cat before); printf '\\033[?1049l\\033[?25h'"
+            # The game cannot clean up after SIGSTOP: the shell takes back the
+            # main screen, and runs with the game's modes, which must never
+            # become the ones the game found.
+            type "printf '\\033[?1049l\\033[?25h'"
             signal CONT && within grep -q ') T ' "/proc/$(gamepid)/stat" || fail "not stopped again"
             # The shell's title comes after anything the game may have drawn.
             type "printf '\\033]2;shell\\033\\\\'" && within titled shell
@@ -179,8 +182,8 @@ case_stopped_continued() {
             sleep 2 && start fg && within painted && read -r x y < <(head_at) || fail "not back after fg"
         fi
         [ "$y" = "$y0" ] && [ $((($x - $x0 + 80) % 80)) -le 8 ] || fail "from $x0,$y0 to $x,$y"
-        [ $how = C-z ] && t send-keys C-z || signal STOP
-        within test -s "$dir/after" || fail "not stopped"
+        [ $how = C-z ] && t send-keys q && restored 0 && continue
+        signal STOP && within test -s "$dir/after" || fail "not stopped"
         start 'kill %1; bg; wait %1'
         restored 143
     done
