@@ -86,10 +86,7 @@ int waitReady(const int (&fds)[2], bool (&ready)[2], bool forWrite, int64_t time
 // non-blocking, so a wait that reports a key where there is none can never
 // block the game in read; the shell's descriptors and their flags are not
 // touched. Opened once and kept for the program's life.
-int openTty() {
-    const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    return fd >= 0 ? fd : -1;
-}
+int openTty() { return open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK); }
 
 // The terminal's whole state as the game found it, taken at the first entry
 // to game mode and put back exactly by every restore. It is never taken
