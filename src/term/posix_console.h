@@ -3,7 +3,7 @@
 // (process_events_posix.cpp). Nothing else includes this.
 #pragma once
 
-// Linux's own calls and signals (ppoll, SIGPWR, the real-time signals), unless
+// Linux's own calls and signals (ppoll, SIGPWR and SIGSTKFLT), unless
 // the build asks for the portable path that macOS and the BSDs take.
 #if defined(__linux__) && !defined(ZINTARAPOLKE_PORTABLE_POSIX)
 #define ZINTARAPOLKE_LINUX 1

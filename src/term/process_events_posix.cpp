@@ -63,7 +63,8 @@ void openSelfPipe() {
 
 // Every signal whose default action ends the program without a core dump:
 // the game restores the terminal the orderly way, as for Q, then takes that
-// action. (Linux's own and its real-time signals join them there.)
+// action. (Linux's own signals join them there, and the real-time signals
+// wherever the system has them.)
 constexpr int kQuitSignals[] = {
     SIGINT, SIGTERM, SIGHUP,    SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF,
 #if defined(ZINTARAPOLKE_LINUX)
@@ -244,7 +245,7 @@ void watchProcessEvents() {
     // interrupted, so the game can end even then.
     for (const int sig : kQuitSignals)
         watch(sig, onQuitSignal, 0);
-#if defined(ZINTARAPOLKE_LINUX)
+#if defined(SIGRTMIN)  // the real-time signals, where the system has them
     for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig)
         watch(sig, onQuitSignal, 0);
 #endif

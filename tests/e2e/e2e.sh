@@ -92,7 +92,8 @@ case_steering_application() { steering h; }
 # shell back its modes, the main screen and the cursor, with the status that
 # tells how: 128 + the signal's number, as dash reports it. The signals whose
 # default action terminates take the orderly way first, those that dump core
-# the crash path. HOW is a key, kill SIGNAL, stuck (SIGTERM while the output,
+# the crash path; SIGTSTP from outside stops the job with the terminal
+# restored. HOW is a key, kill SIGNAL, stuck (SIGTERM while the output,
 # a pipe shrunk to a page that its reader never reads, takes nothing), or
 # nothing (the game ends itself).
 ending() {
@@ -116,7 +117,7 @@ case_endings() {
     ending '' 141 'sh game' ' | head -c 100 >/dev/null'  # the reader gone
     ending '' 0 "(trap '' PIPE; exec sh game)" ' | head -c 100 >/dev/null'  # as a quit
     ending stuck 143 'sh game' ' | perl -e "fcntl STDIN, 1031, 4096; sleep 30"'  # F_SETPIPE_SZ
-    for sig in TERM HUP USR1 USR2 ALRM VTALRM PROF PIPE SEGV ABRT XCPU SYS TRAP; do
+    for sig in TERM HUP USR1 USR2 ALRM VTALRM PROF RTMIN PIPE TSTP SEGV ABRT XCPU SYS TRAP; do
         ending "kill $sig" $((128 + $(kill -l "$sig")))
     done
 }
