@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "term/console.h"
+#include "console/console.h"
 
 struct BenchConsole {
     int64_t nowNs = 0;

@@ -19,7 +19,7 @@
 #include "app/game_app.h"
 #include "bench_setup.h"
 #include "board_cycle.h"
-#include "term/console.h"
+#include "console/console.h"
 
 extern "C" ssize_t __real_write(int fd, const void* data, size_t size);
 

@@ -1,6 +1,6 @@
 // The Windows console's mode arithmetic, checked on every platform: each bit
 // the game does not own passes through the set-up and the restore unchanged.
-#include "term/console_modes.h"
+#include "console/console_modes.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "term/console.h"
+#include "console/console.h"
 
 struct FakeConsole {
     std::optional<console::WindowSize> size;  // empty: the query fails (80 x 24 is used)

@@ -1,7 +1,7 @@
 #include "app/game_app.h"
 
+#include "console/console.h"
 #include "game/key_decoder.h"
-#include "term/console.h"
 #include "term/screen_size.h"
 #include "term/terminal_mode.h"
 

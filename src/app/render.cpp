@@ -1,7 +1,7 @@
 #include "app/game_app.h"
+#include "console/vt.h"
 #include "term/cell_canvas.h"
 #include "term/frame_renderer.h"
-#include "term/vt.h"
 
 // Composes one frame into frameBuffer and sends it with one write. A full
 // redraw clears the console; otherwise only what changed since the last frame

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "app/game_app.h"
-#include "term/console.h"
+#include "console/console.h"
 
 int runGame() {
     // Without a terminal nothing could steer or quit the game: say so, and

@@ -2,8 +2,8 @@
 
 #include <charconv>
 
+#include "console/vt.h"
 #include "term/screen_size.h"
-#include "term/vt.h"
 
 namespace {
 

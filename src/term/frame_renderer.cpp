@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "term/console.h"
+#include "console/console.h"
 #include "term/text_format.h"
 
 namespace {

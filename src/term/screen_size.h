@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "term/console.h"
+#include "console/console.h"
 
 inline constexpr console::WindowSize kLargestScreen{2000, 1000};
 

@@ -1,7 +1,7 @@
 #include "term/terminal_mode.h"
 
-#include "term/console.h"
-#include "term/vt.h"
+#include "console/console.h"
+#include "console/vt.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "term/console.h"
+#include "console/console.h"
 
 namespace console_modes {
 

@@ -16,9 +16,9 @@
 #include <cerrno>
 #include <csignal>
 
-#include "term/console.h"
-#include "term/posix_console.h"
-#include "term/vt.h"
+#include "console/console.h"
+#include "console/posix_console.h"
+#include "console/vt.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 #include <cerrno>
 #include <csignal>
 
-#include "term/console.h"
-#include "term/posix_console.h"
-#include "term/steady_clock.h"
-#include "term/termios_modes.h"
+#include "console/console.h"
+#include "console/posix_console.h"
+#include "console/steady_clock.h"
+#include "console/termios_modes.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include <cstdlib>
 #include <thread>
 
-#include "term/console.h"
-#include "term/console_modes.h"
-#include "term/steady_clock.h"
+#include "console/console.h"
+#include "console/console_modes.h"
+#include "console/steady_clock.h"
 
 // The portable mode arithmetic must use the console API's own flag values.
 static_assert(console_modes::kProcessedInput == ENABLE_PROCESSED_INPUT);
