@@ -18,7 +18,7 @@ void waitForEvent(int64_t timeoutNs) {
 }
 void enableVirtualTerminalOutput() {}
 void useUtf8() {}
-void enterGameInput() {}
+bool enterGameInput() { return true; }
 void restoreInput() {}
 void beginRestore() {}
 void endRestore() {}

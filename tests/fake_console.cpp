@@ -137,7 +137,10 @@ void waitForEvent(int64_t timeoutNs) {
 
 void enableVirtualTerminalOutput() { log("vt-output"); }
 void useUtf8() { log("utf8"); }
-void enterGameInput() { log("game-input"); }
+bool enterGameInput() {
+    log("game-input");
+    return !fakeConsole().quitEvent;
+}
 void restoreInput() { log("restore-input"); }
 void beginRestore() {}
 void endRestore() {}

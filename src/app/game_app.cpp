@@ -7,7 +7,8 @@
 
 void GameApp::run() {
     console::watchProcessEvents();
-    TerminalMode::enter();
+    // Ended before it ever had the console: nothing to draw, nothing to undo.
+    if (!TerminalMode::enter()) return;
     TerminalMode::Guard restoreOnExit;
 
     pollTerminalSize();
@@ -22,15 +23,15 @@ void GameApp::run() {
         const bool suspended = console::takeStopRequest();
         if (suspended) suspend();
         const bool continued = console::takeContinue();
-        // Ended while stopped (kill %1 sends SIGTERM, then SIGCONT): the game
-        // is behind the shell, and nothing more may touch the terminal but
-        // the restore.
-        if (console::quitEventSeen()) break;
         // Ctrl+Z gave the terminal back, so it is taken again however short
         // the stop. A stop from outside left the game's modes in place: only
         // one that kept the game from a tick is worth a redraw, and a
         // continue that followed no stop changes nothing.
-        if (suspended || (continued && schedule.missedTickAt(console::nowNs()))) resume(schedule);
+        const bool due = suspended || (continued && schedule.missedTickAt(console::nowNs()));
+        // Ended while stopped (kill %1 sends SIGTERM, then SIGCONT): the game
+        // may be behind the shell, and nothing more may touch the terminal
+        // but the restore.
+        if (console::quitEventSeen() || (due && !resume(schedule))) break;
     }
 }
 
@@ -106,13 +107,14 @@ void GameApp::suspend() {
     console::stopUntilContinued();
 }
 
-void GameApp::resume(TickSchedule& schedule) {
+bool GameApp::resume(TickSchedule& schedule) {
     // Whatever stopped the game (Ctrl+Z, or a stop from outside after which
     // the shell may have drawn on the screen), the game mode goes back on
     // and the screen is drawn anew, at the window's size now.
-    TerminalMode::enter();
+    if (!TerminalMode::enter()) return false;
     fullRedraw = true;
     pollTerminalSize();
     schedule.start(console::nowNs());  // time spent stopped is not caught up
     render();
+    return true;
 }

@@ -42,5 +42,6 @@ struct GameApp {
     // Ctrl+Z: the console back to normal, then stopped until continued.
     void suspend();
     // After a stop: game mode on again, a full redraw, no catch-up ticks.
-    void resume(TickSchedule& schedule);
+    // False when the game ended before it had the console again.
+    bool resume(TickSchedule& schedule);
 };

@@ -18,7 +18,9 @@ struct WindowSize {
 inline constexpr WindowSize kFallbackSize{80, 24};
 
 // The visible window of standard output in console columns and rows, or
-// kFallbackSize when it cannot be asked. Asked anew on every call.
+// kFallbackSize when it cannot be asked. The Windows console is asked on
+// every call; a POSIX terminal that sends the game its resize signal only
+// after one (or a continue), others on every call.
 WindowSize windowSize();
 
 // True when there is a terminal to read keys from. Without one nothing could
@@ -47,7 +49,10 @@ void waitForEvent(int64_t timeoutNs);
 // Set-up steps of the game mode, each best effort.
 void enableVirtualTerminalOutput();  // standard output and standard error
 void useUtf8();                      // code pages and the C runtime's locale
-void enterGameInput();               // keys byte by byte, no echo
+// Keys byte by byte, no echo. False when the game ended before it ever had
+// the console (on Linux and macOS: a quit signal while it waited behind the
+// shell for the terminal): then nothing was changed, and nothing may be.
+bool enterGameInput();
 // Gives the input back line editing and echo (on Linux and macOS: exactly the
 // modes found at the first entry).
 void restoreInput();
@@ -55,7 +60,11 @@ void restoreInput();
 void beginRestore();
 void endRestore();
 
-// Standard output, through the C runtime's buffered stream.
+// Standard output. On Windows through the C runtime's buffered stream,
+// pushed out by flushOut; on Linux and macOS straight to the descriptor, a
+// frame in one write, and flushOut does nothing. Once a quit signal has
+// arrived, a write gives up what the output does not take within half a
+// second.
 void writeOut(std::string_view bytes);
 void flushOut();
 

@@ -93,6 +93,9 @@ int openTty() { return open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLO
 // again: after a stop from outside the terminal still has the game's modes.
 termios foundModes{};
 volatile sig_atomic_t foundModesFd = -1;  // set once foundModes holds them
+// The game's modes are on the terminal: from the entry to game mode to the
+// restore. Only then has a restore anything to give back.
+volatile sig_atomic_t gameModesOn = 0;
 
 // ===================== Keys ===============================================
 
@@ -148,28 +151,55 @@ bool outputFull() { return errno == EAGAIN || errno == EWOULDBLOCK; }
 // through (SIGTTOU); held off, the restore always runs to its end.
 sigset_t maskBeforeRestore;
 
-// Writes without blocking what it can, waiting for the output until half a
-// second after the first such write at most; the rest is given up. Used once
-// a signal has ended the game: it must end even when the output takes
-// nothing (a pipe whose reader stopped reading, a frozen terminal). The
-// output's flags are shared with the shell, so they are put back at once.
-void writeBeforeLeaving(std::string_view bytes) {
-    static const int64_t deadline = steadyClockNs() + 500'000'000;
+// Once a quit signal has arrived, standard output is made non-blocking, so
+// that the game ends even when the output takes nothing (a pipe whose reader
+// stopped reading, a frozen terminal). Its flags are shared with the shell,
+// so they are put back as found before the program ends.
+volatile sig_atomic_t writingOut = 0;         // from writeOut's test for a quit signal to its end
+volatile sig_atomic_t outputFlagsFound = -1;  // set while the game has made the output non-blocking
+
+void makeOutputNonBlocking() {
+    if (outputFlagsFound >= 0) return;
     const int flags = fcntl(STDOUT_FILENO, F_GETFL);
-    if (flags < 0 || fcntl(STDOUT_FILENO, F_SETFL, flags | O_NONBLOCK) < 0) return;
+    if (flags < 0 || (flags & O_NONBLOCK) != 0) return;
+    if (fcntl(STDOUT_FILENO, F_SETFL, flags | O_NONBLOCK) == 0) outputFlagsFound = flags;
+}
+
+// What the output does not take within half a second of the quit signal, or
+// of the start of the restore if that came later, is given up; once given
+// up, later writes wait no more.
+constexpr int64_t kLeavingWaitNs = 500'000'000;
+constexpr int64_t kNotYet = -1;
+int64_t quitSeenNs = kNotYet;  // when a write first saw the quit signal
+int64_t restoreBeganNs = kNotYet;
+bool outputGivenUp = false;
+
+void writeBeforeLeaving(std::string_view bytes) {
+    makeOutputNonBlocking();
+    if (quitSeenNs == kNotYet) quitSeenNs = steadyClockNs();
+    const int64_t deadline =
+        outputGivenUp ? 0 : std::max(quitSeenNs, restoreBeganNs) + kLeavingWaitNs;
     bool ready[2];
-    for (int64_t left; !bytes.empty() && (left = deadline - steadyClockNs()) > 0;) {
+    while (!bytes.empty()) {
         const ssize_t n = write(STDOUT_FILENO, bytes.data(), bytes.size());
         if (n > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(n));
-        } else if (n < 0 && outputFull()) {
-            waitReady({STDOUT_FILENO, -1}, ready, true, left);
-        } else if (n == 0 || errno != EINTR) {
-            break;
+            continue;
         }
+        if (n == 0 || (errno != EINTR && !outputFull())) return;
+        const int64_t left = deadline - steadyClockNs();
+        if (left <= 0) {
+            outputGivenUp = true;
+            return;
+        }
+        if (outputFull()) waitReady({STDOUT_FILENO, -1}, ready, true, left);
     }
-    fcntl(STDOUT_FILENO, F_SETFL, flags);
 }
+
+// A non-blocking output (made so by whoever started the game) that is full:
+// the wait looks again for a quit signal now and then, since one that came
+// just before it would not end it.
+constexpr int64_t kFullOutputRecheckNs = 100'000'000;
 
 }  // namespace
 
@@ -187,8 +217,21 @@ bool inBackground() {
     return foreground != -1 && foreground != getpgrp();
 }
 
-void restoreFoundModes() {
-    if (foundModesFd >= 0) tcsetattr(foundModesFd, TCSANOW, &foundModes);
+bool restoreFoundModes() {
+    if (gameModesOn == 0) return false;
+    tcsetattr(foundModesFd, TCSANOW, &foundModes);
+    gameModesOn = 0;
+    return true;
+}
+
+void unblockPendingWrite() {
+    if (writingOut != 0) makeOutputNonBlocking();
+}
+
+void giveBackOutputFlags() {
+    if (outputFlagsFound < 0) return;
+    fcntl(STDOUT_FILENO, F_SETFL, outputFlagsFound);
+    outputFlagsFound = -1;
 }
 
 }  // namespace posix_console
@@ -252,27 +295,33 @@ void enableVirtualTerminalOutput() {}
 // The program writes only ASCII; there is no code page to switch.
 void useUtf8() {}
 
-void enterGameInput() {
+bool enterGameInput() {
     const int fd = posix_console::ttyFd();
     if (foundModesFd < 0) {
         // Started behind the shell (`zintarapolke &`), the terminal may have
         // the shell's line-editing modes: the ones to keep are those it
         // gives the game in the foreground.
         posix_console::stopWhileInBackground();
-        if (tcgetattr(fd, &foundModes) != 0) return;
+        // Ended while it waited (kill %1, timeout): it never had the
+        // terminal, so it reads, writes and changes nothing of it.
+        if (posix_console::quitSignalSeen()) return false;
+        if (tcgetattr(fd, &foundModes) != 0) return true;
         foundModesFd = fd;
     }
-    // Ended before it ever played: the modes stay as they are.
-    if (posix_console::quitSignalSeen()) return;
+    // Ended while stopped, before it took the terminal back.
+    if (posix_console::quitSignalSeen()) return false;
     // From behind the shell, the terminal stops the job here (SIGTTOU) until
     // it is in the foreground again.
+    gameModesOn = 1;
     const termios game = termios_modes::gameMode(foundModes);
     tcsetattr(fd, TCSANOW, &game);
+    return true;
 }
 
 void restoreInput() { posix_console::restoreFoundModes(); }
 
 void beginRestore() {
+    restoreBeganNs = steadyClockNs();
     sigset_t ttou;
     sigemptyset(&ttou);
     sigaddset(&ttou, SIGTTOU);
@@ -283,24 +332,29 @@ void endRestore() { sigprocmask(SIG_SETMASK, &maskBeforeRestore, nullptr); }
 
 // The whole of bytes in one write where the output takes it, else as many as
 // it needs: partial writes and interruptions go on where they stopped. A
-// signal that ends the game interrupts a write the output does not take.
+// signal that ends the game interrupts a write the output does not take, and
+// one that comes just before the write makes it return at once.
 void writeOut(std::string_view bytes) {
+    writingOut = 1;
     bool ready[2];
     while (!bytes.empty()) {
-        if (posix_console::quitSignalSeen()) return writeBeforeLeaving(bytes);
+        if (posix_console::quitSignalSeen()) {
+            writeBeforeLeaving(bytes);
+            break;
+        }
         const ssize_t n = write(STDOUT_FILENO, bytes.data(), bytes.size());
         if (n > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(n));
         } else if (n < 0 && outputFull()) {
-            waitReady({STDOUT_FILENO, -1}, ready, true,
-                      kWaitForever);  // non-blocking, full for now
+            waitReady({STDOUT_FILENO, -1}, ready, true, kFullOutputRecheckNs);
         } else if (n == 0 || errno != EINTR) {
             // The reader of a pipe has gone: the game ends as for Q (when
             // SIGPIPE is ignored, this error is all that comes).
             if (errno == EPIPE) outputBroken = true;
-            return;
+            break;
         }
     }
+    writingOut = 0;
 }
 
 void flushOut() {}

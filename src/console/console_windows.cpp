@@ -95,11 +95,12 @@ void useUtf8() {
     std::setlocale(LC_ALL, ".UTF-8");
 }
 
-void enterGameInput() {
+bool enterGameInput() {
     // Binary mode only for a console: the runtime must not translate key bytes.
     if (changeMode(STD_INPUT_HANDLE, console_modes::gameInputMode)) {
         _setmode(_fileno(stdin), _O_BINARY);
     }
+    return true;
 }
 
 void restoreInput() { changeMode(STD_INPUT_HANDLE, console_modes::restoredInputMode); }

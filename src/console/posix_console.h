@@ -17,8 +17,17 @@ namespace posix_console {
 int ttyFd();
 // Another process group (a shell) has the terminal.
 bool inBackground();
-// Puts back the modes found at start, if they were taken. Async-signal-safe.
-void restoreFoundModes();
+// Puts back the modes found at start, if the game's modes are on the
+// terminal; false when it had nothing to give back. Async-signal-safe.
+bool restoreFoundModes();
+// A write that the main loop is about to start, or has started, returns at
+// once: the quit signal that ends the game has been taken already, and the
+// write could otherwise wait for as long as the output takes nothing.
+// Async-signal-safe.
+void unblockPendingWrite();
+// Standard output's flags as found again, after the last write.
+// Async-signal-safe.
+void giveBackOutputFlags();
 
 // ---- The process events (process_events_posix.cpp) ----
 

@@ -97,8 +97,10 @@ void joinCrashRestore() {
         append(sequence);
 }
 
+// The first signal decides how the program ends; a later one only hurries it.
 void onQuitSignal(int sig) {
-    quitSignal = sig;
+    if (quitSignal == 0) quitSignal = sig;
+    posix_console::unblockPendingWrite();
     wake();
 }
 
@@ -124,15 +126,17 @@ void onResize(int) {
 
 // Runs once (SA_RESETHAND), with SIGTTOU held off so that a crash behind the
 // shell still restores: only async-signal-safe calls, then the default
-// action of the same signal (core dump or termination) takes over. The modes
-// go first: a write to an output past its file-size limit (SIGXFSZ) ends the
-// program at once.
+// action of the same signal (core dump or termination) takes over. It gives
+// back only what the game still holds: after Ctrl+Z the terminal is the
+// shell's, and nothing is written to it. The modes go first: a write to an
+// output past its file-size limit (SIGXFSZ) ends the program at once.
 void onCrashSignal(int sig) {
     const int savedErrno = errno;
-    posix_console::restoreFoundModes();
-    if (write(STDOUT_FILENO, crashRestore, crashRestoreLength) < 0) {
+    if (posix_console::restoreFoundModes() &&
+        write(STDOUT_FILENO, crashRestore, crashRestoreLength) < 0) {
         // Nothing more can be done about a broken output.
     }
+    posix_console::giveBackOutputFlags();
     errno = savedErrno;
     raise(sig);
 }
@@ -177,13 +181,26 @@ void raiseDefault(int sig) {
 bool canStop() { return !tstpIgnored && getpgrp() != getsid(0); }
 
 // Stops the whole process group with sig's default action and returns once
-// continued, or at once where the kernel discards the stop (another orphaned
-// group): the caller then goes on as if continued.
+// continued, or at once where a continue came first or where the kernel
+// discards the stop (another orphaned group): the caller then goes on as if
+// continued. The signal is held off from before its default action is set
+// until the whole group has been sent it: a stop from outside that comes
+// meanwhile is the same stop, not one that stops the game alone before its
+// kill, which the next continue would then run straight into.
 void stopGroup(int sig) {
     if (sig == SIGTTOU ? ttouIgnored : tstpIgnored) return;
-    setAction(sig, SIG_DFL);
-    kill(0, sig);
-    if (sig == SIGTSTP) setAction(SIGTSTP, onStopSignal);
+    sigset_t held, before;
+    sigemptyset(&held);
+    sigaddset(&held, sig);
+    sigprocmask(SIG_BLOCK, &held, &before);
+    if (continued == 0) {
+        setAction(sig, SIG_DFL);
+        kill(0, sig);
+        sigprocmask(SIG_SETMASK, &before, nullptr);  // stopped here until continued
+        sigprocmask(SIG_BLOCK, &held, nullptr);
+        if (sig == SIGTSTP) setAction(SIGTSTP, onStopSignal);
+    }
+    sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
 }  // namespace
@@ -272,9 +289,7 @@ bool takeStopRequest() {
 // between that test and the kill, a continue is lost; then the job shows as
 // stopped again and the next fg continues it: no hang, as the whole group
 // stops.
-void stopUntilContinued() {
-    if (continued == 0) stopGroup(SIGTSTP);
-}
+void stopUntilContinued() { stopGroup(SIGTSTP); }
 
 bool takeContinue() {
     if (continued == 0) return false;
@@ -285,6 +300,7 @@ bool takeContinue() {
 }
 
 void finishQuitEvent() {
+    posix_console::giveBackOutputFlags();
     const int sig = quitSignal;
     if (sig == 0) return;  // no signal, or only a broken output: status 0
     raiseDefault(sig);

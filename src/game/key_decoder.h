@@ -1,9 +1,10 @@
 // Decoding of console key bytes into the game's actions. Arrow keys arrive as
 // a console key code (0x00 or 0xE0, then a scan code) or as an ANSI cursor
 // sequence (ESC [ letter, or ESC O letter in the terminal's application cursor
-// mode); the decoder follows both across calls in keyState. Every other
-// escape sequence (function keys, arrows with Shift or Ctrl) is read to its
-// end and dropped, so none of its bytes is taken for a letter.
+// mode); the decoder follows both across calls in keyState. Other sequences
+// that start ESC [ or ESC O (function keys, arrows with Shift or Ctrl) are
+// read to their end and dropped, so none of their bytes is taken for a
+// letter. After ESC and any other byte, that byte acts only if it is Q or R.
 #pragma once
 
 #include <cstdint>

@@ -18,13 +18,14 @@ void writeAndFlush(std::string_view sequence) {
 
 namespace TerminalMode {
 
-void enter() {
-    inGameMode = true;
+bool enter() {
     console::enableVirtualTerminalOutput();
     console::useUtf8();
-    console::enterGameInput();
+    if (!console::enterGameInput()) return false;
+    inGameMode = true;
     for (const std::string_view sequence : vt::kSetUp)
         writeAndFlush(sequence);
+    return true;
 }
 
 void restore() {

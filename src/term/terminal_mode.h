@@ -5,7 +5,9 @@ namespace TerminalMode {
 
 // Virtual-terminal output, UTF-8, keys byte by byte without echo, then the
 // alternate screen, cursor home, no automatic wrap and a hidden cursor.
-void enter();
+// False, with nothing sent, when the game ended before it ever had the
+// console (a quit signal while it waited behind the shell).
+bool enter();
 
 // The undo of enter: attributes reset, wrap on, main screen, cursor shown,
 // mouse reporting off, line editing and echo back. Does nothing when the

@@ -54,14 +54,17 @@ head_at() { t capture-pane -pe | perl -ne 's/\e\[(?!102m)[0-9;]*m//g; /^(.*?)\e\
 moved() { local x y && read -r x y < <(head_at) && [ $(((((x - $1) % $5 + $5 + $5 / 2) % $5 - $5 / 2) * $3 + (y - $2) * $4)) -ge 2 ]; }
 # The first row shows TEXT centred on a console COLS wide.
 centred() { local row && row=$(t capture-pane -p | head -1) && [ "${row:$((($1 - ${#2}) / 2)):${#2}}" = "$2" ]; }
-screen_back() { [ "$(t display -p '#{alternate_on}#{cursor_flag}')" = 01 ]; }
+# The main screen and the cursor back, and automatic wrap as WRAP (1: on).
+screen_back() { [ "$(t display -p '#{alternate_on}#{cursor_flag}#{wrap_flag}')" = "01$1" ]; }
 titled() { [ "$(t display -p '#{pane_title}')" = "$1" ]; }
-# After the job: its status, stty -g as found, the main screen and the cursor back.
+# After the job: its status, stty -g as found, the main screen and the cursor
+# back, wrap as WRAP (0 where the shell turned it off and the game must not
+# touch the terminal).
 restored() {
     within test -s "$dir/after" || fail "the job did not end"
     [ "$(cat "$dir/rc" 2>/dev/null)" = "$1" ] || fail "status $(cat "$dir/rc" 2>/dev/null), not $1"
     cmp -s "$dir/before" "$dir/after" || fail "the terminal modes changed"
-    within screen_back || fail "the main screen or the cursor not back"
+    within screen_back "${2:-1}" || fail "the main screen, the cursor or the wrap not as due"
 }
 
 # ========================= The cases ======================================
@@ -93,9 +96,11 @@ case_steering_application() { steering h; }
 # tells how: 128 + the signal's number, as dash reports it. The signals whose
 # default action terminates take the orderly way first, those that dump core
 # the crash path; SIGTSTP from outside stops the job with the terminal
-# restored. HOW is a key, kill SIGNAL, stuck (SIGTERM while the output,
-# a pipe shrunk to a page that its reader never reads, takes nothing), or
-# nothing (the game ends itself).
+# restored. Ended where the terminal is the shell's (behind it before the game
+# ever had it, or after Ctrl+Z), the game writes nothing: the wrap the shell
+# turned off stays off (WRAP 0). HOW is a key, kill SIGNAL, stuck (SIGTERM
+# while the output, a pipe shrunk to a page that its reader never reads,
+# takes nothing), or nothing (the game ends itself, or the job ends it).
 ending() {
     session && start "${3:-sh game}" "${4:-}"
     case $1 in
@@ -104,7 +109,7 @@ ending() {
         within test -s "$dir/rc" && t send-keys C-c || fail "not ended while its output was stuck" ;;
     ?*) within painted && t send-keys "$1" ;;
     esac
-    restored "$2"
+    restored "$2" "${5:-1}"
 }
 in_write() { grep -qs pipe_write "/proc/$(gamepid)/wchan"; }
 case_endings() {
@@ -112,7 +117,12 @@ case_endings() {
     # After a signal the game writes without blocking; the terminal's flags go back as found.
     ending C-c 130 'sh game' '; perl -MFcntl -e "exit !!(fcntl(STDOUT, F_GETFL, 0) & O_NONBLOCK)" || echo 0 >rc'
     ending 'C-\' 131
-    ending C-z 143 'sh game' '; kill %1; bg; wait %1; echo $? >rc'  # ended while stopped
+    local wrap_off='printf "\\033[?7l"' behind='sh game & until grep -qs ") T " /proc/$!/stat; do sleep 0.1; done'
+    ending '' 143 "$wrap_off; $behind; kill %1; bg; wait %1" '' 0  # bash: kill %1 (SIGTERM, SIGCONT)
+    ending '' 124 "$wrap_off; sh -c 'timeout 3 sh game'" '' 0  # timeout's own process group
+    for sig in TERM:143 SEGV:139; do  # ended while stopped after Ctrl+Z, the crash handler too
+        ending C-z "${sig#*:}" 'sh game' "; $wrap_off; kill -${sig%:*} %1; bg; wait %1; echo \$? >rc" 0
+    done
     ending '' 153 '(ulimit -f 8; exec sh game >out.bin)'  # frames past 4 KiB
     ending '' 141 'sh game' ' | head -c 100 >/dev/null'  # the reader gone
     ending '' 0 "(trap '' PIPE; exec sh game)" ' | head -c 100 >/dev/null'  # as a quit
@@ -208,7 +218,7 @@ case_no_job_control() {
 case_no_terminal() {
     session && start 'setsid -w sh game </dev/null >out 2>err'
     within test -s "$dir/rc" || fail "still running"
-    [ "$(cat "$dir/rc")" != 0 ] && [ ! -s "$dir/out" ] && [ "$(wc -l <"$dir/err")" = 1 ] ||
+    [ "$(cat "$dir/rc")" = 1 ] && [ ! -s "$dir/out" ] && [ "$(wc -l <"$dir/err")" = 1 ] ||
         fail "status $(cat "$dir/rc"), $(wc -c <"$dir/out") bytes out, err: $(cat "$dir/err")"
 }
 
