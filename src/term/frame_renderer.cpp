@@ -1,6 +1,7 @@
 #include "term/frame_renderer.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "console/console.h"
 #include "term/text_format.h"
@@ -36,7 +37,9 @@ void paintFood(CellCanvas& canvas, const SnakeGame& game) {
     if (!game.hasFood) return;
     char value[2];
     const auto end = text::format_to_n(value, sizeof value, "{:02X}", unsigned{game.foodValue}).out;
-    canvas.putCell(boardToCanvas(game.food), {value, end}, colour::kFoodText, colour::kFoodBack);
+    // Pointer and length: libc++ 13 (Emscripten) has no string_view from two pointers.
+    canvas.putCell(boardToCanvas(game.food), {value, static_cast<std::size_t>(end - value)},
+                   colour::kFoodText, colour::kFoodBack);
 }
 
 void eraseVacatedCells(CellCanvas& canvas, const Body& prevBody, const SnakeGame& game) {
@@ -74,7 +77,8 @@ void paintStatusRow(CellCanvas& canvas, const SnakeGame& game, bool paused, int3
         canvas.putCentred(kStatusRow, kTitle, colour::kTitle, colour::kBoard);
     }
     // The score goes last and overwrites whatever the message put in its cells.
-    canvas.putText(0, kStatusRow, {scoreText, scoreEnd}, colour::kScore, colour::kBoard);
+    const std::string_view score{scoreText, static_cast<std::size_t>(scoreEnd - scoreText)};
+    canvas.putText(0, kStatusRow, score, colour::kScore, colour::kBoard);
 }
 
 void send(std::string_view frameBytes) {

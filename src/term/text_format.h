@@ -1,7 +1,7 @@
 // The program's two format strings, "{:02X}" and "SCORE: 0x{:04X}", go through
 // std::format_to_n where the standard library has <format>, straight into a
 // caller's fixed buffer so a frame formats without touching the heap. Where it
-// has not (GCC 12), this header supplies the same call for those two strings,
+// has not (GCC 12, Emscripten 3.1), this header supplies the same call for those two strings,
 // and nothing else in the code knows which is used.
 #pragma once
 
@@ -9,8 +9,9 @@
 
 // libc++ 16 has <format> but does not announce it: only its own macro says
 // whether the incomplete parts were switched on (-fexperimental-library).
-#if defined(__cpp_lib_format) || \
-    (defined(_LIBCPP_VERSION) && !defined(_LIBCPP_HAS_NO_INCOMPLETE_FORMAT))
+// Older ones (13, in Emscripten 3.1) have an empty <format>.
+#if defined(__cpp_lib_format) || (defined(_LIBCPP_VERSION) && _LIBCPP_VERSION >= 160000 && \
+                                  !defined(_LIBCPP_HAS_NO_INCOMPLETE_FORMAT))
 #define ZINTARAPOLKE_STD_FORMAT 1
 #include <format>
 #endif
