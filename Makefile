@@ -1,9 +1,10 @@
 # Front door: `make play` builds and starts the game, `make test` builds and
 # runs every test. Both configure CMake with Ninja in build/ on first use.
 # `make windows` cross-builds the Windows .exe and unit tests into
-# build-windows/; `make test-windows` runs them under Wine. The other builds
-# (test-libcxx, test-asan, test-portable, package, fuzz, macos) each have a
-# directory of their own.
+# build-windows/; `make test-windows` runs them under Wine. `make web` builds
+# the game as a web page into build-web/site/. The other builds (test-libcxx,
+# test-asan, test-portable, package, fuzz, macos) each have a directory of
+# their own.
 
 BUILD_DIR ?= build
 WIN_DIR ?= build-windows
@@ -15,7 +16,7 @@ WERROR := -DZINTARAPOLKE_WERROR=ON
 GTEST_SOURCE ?= /usr/src/googletest
 
 .PHONY: all build play test unit e2e golden bench profile fuzz format windows test-windows \
-  test-libcxx test-asan test-portable package macos clean
+  test-libcxx test-asan test-portable package macos web serve-web test-web clean
 
 all: build
 
@@ -175,8 +176,42 @@ macos: $(MACOS_DIR)/aarch64/CMakeCache.txt $(MACOS_DIR)/x86_64/CMakeCache.txt
 	file -b $(MACOS_DIR)/aarch64/zintarapolke | grep -q '^Mach-O 64-bit arm64 executable'
 	file -b $(MACOS_DIR)/x86_64/zintarapolke | grep -q '^Mach-O 64-bit x86_64 executable'
 
+# The game in a browser: compiled to WebAssembly by Emscripten's em++,
+# with the page and the terminal emulator (xterm.js, from the npm registry
+# as web/package-lock.json pins it) assembled in $(WEB_DIR)/site. Debian's
+# Emscripten runs its JavaScript tools with the machine's Node.js, which
+# finds Debian's modules only through NODE_PATH when it is not Debian's own.
+WEB_DIR ?= build-web
+WEB_PORT ?= 8000
+# 150 KiB at most for the game's .js and .wasm, each compressed by gzip -9.
+WEB_SIZE_LIMIT := 153600
+EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
+web/node_modules/.package-lock.json: web/package-lock.json
+	cd web && npm ci --no-audit --no-fund
+
+$(WEB_DIR)/CMakeCache.txt: | web/node_modules/.package-lock.json
+	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(WEB_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DZINTARAPOLKE_TESTS=OFF $(WERROR)
+
+web: $(WEB_DIR)/CMakeCache.txt web/node_modules/.package-lock.json
+	$(EMSCRIPTEN_ENV) cmake --build $(WEB_DIR) -j $(JOBS)
+	@total=0; for file in $(WEB_DIR)/site/zintarapolke.js $(WEB_DIR)/site/zintarapolke.wasm; do \
+	  size=$$(gzip -9c $$file | wc -c); total=$$((total + size)); \
+	  echo "$$file: $$(wc -c <$$file) bytes, $$size with gzip -9"; done; \
+	echo "the game: $$total bytes with gzip -9, of $(WEB_SIZE_LIMIT) at most"; [ $$total -le $(WEB_SIZE_LIMIT) ]
+
+# For playing on this machine: the site on localhost only.
+serve-web: web
+	@echo "Play at http://localhost:$(WEB_PORT)/ (Ctrl+C stops the server)"
+	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB_DIR)/site
+
+# The page in Debian's Chromium, headless, driven by puppeteer-core.
+test-web: web
+	node tests/web/web_test.mjs $(WEB_DIR)/site
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(PORTABLE_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR) $(MACOS_DIR)
+	rm -rf $(BUILD_DIR) $(PORTABLE_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR) $(MACOS_DIR) \
+	  $(WEB_DIR)
