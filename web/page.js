@@ -23,8 +23,9 @@ fitAddon.fit();
 term.focus();
 addEventListener('resize', () => fitAddon.fit());
 
-// Counted for the tests: the waits that ended, and the writes to the terminal.
-const stats = { wakeUps: 0, writes: 0 };
+// Counted for the tests: the waits that ended, the writes to the terminal
+// and their bytes.
+const stats = { wakeUps: 0, writes: 0, bytes: 0 };
 window.zintarapolke = { term, stats };
 
 // Fetched once: playing again needs nothing more from the network.
@@ -42,6 +43,7 @@ function newPage() {
     continued: false,
     write(bytes) {
       stats.writes++;
+      stats.bytes += bytes.length;
       term.write(bytes);
     },
     // Ends at the timeout or at wake(). The timer counts whole milliseconds,
