@@ -51,10 +51,11 @@ int64_t nowNs() { return steadyClockNs(); }
 void waitForEvent(int64_t timeoutNs) { pageWait(static_cast<double>(timeoutNs) / 1e6); }
 
 // The terminal emulator understands escape sequences and UTF-8 from the
-// start, and sends every key as it is typed, without echo: nothing to set.
+// start, and sends every key as it is typed, without echo: nothing to set,
+// and the page's terminal is the game's from the start.
 void enableVirtualTerminalOutput() {}
 void useUtf8() {}
-void enterGameInput() {}
+bool enterGameInput() { return true; }
 void restoreInput() {}
 // Nothing can interrupt the restore: the page runs only while the game waits.
 void beginRestore() {}
