@@ -162,33 +162,50 @@ ZIG_BUILD_DIR ?= build-zig
 ZIG_DIR ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/zintarapolke/zig-0.11.0
 MACOS_TARGETS := aarch64-macos x86_64-macos
 STATIC_TARGETS := x86_64-linux-musl aarch64-linux-musl
+# OFF: the static executables alone, without their tests.
+ZIG_TESTS ?= ON
 $(ZIG_DIR)/zig:
 	cmake/fetch-zig.sh $(ZIG_DIR)
 
 $(ZIG_BUILD_DIR)/%/CMakeCache.txt: | $(ZIG_DIR)/zig
 	cmake -S . -B $(ZIG_BUILD_DIR)/$* -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/zig.cmake -DZINTARAPOLKE_ZIG=$(ZIG_DIR)/zig \
-	  -DZINTARAPOLKE_ZIG_TARGET=$* $(WERROR) \
-	  $(if $(findstring macos,$*),-DZINTARAPOLKE_TESTS=OFF,-DZINTARAPOLKE_GTEST_SOURCE=$(GTEST_SOURCE))
+	  -DZINTARAPOLKE_ZIG_TARGET=$* -DZINTARAPOLKE_TARBALL=ON $(WERROR) \
+	  $(if $(findstring macos,$*),-DZINTARAPOLKE_TESTS=OFF,-DZINTARAPOLKE_TESTS=$(ZIG_TESTS) -DZINTARAPOLKE_GTEST_SOURCE=$(GTEST_SOURCE)) \
+	  $(if $(filter aarch64-macos,$*),-DZINTARAPOLKE_LIPO_WITH=$(abspath $(ZIG_BUILD_DIR))/x86_64-macos/zintarapolke)
 
 # Each executable must be Mach-O for its processor (`file` names arm64 so).
 macos: $(MACOS_TARGETS:%=$(ZIG_BUILD_DIR)/%/CMakeCache.txt)
-	$(foreach target,$(MACOS_TARGETS),cmake --build $(ZIG_BUILD_DIR)/$(target) -j $(JOBS) --target zintarapolke &&) true
+	$(foreach target,$(MACOS_TARGETS),cmake --build $(ZIG_BUILD_DIR)/$(target) -j $(JOBS) &&) true
 	file $(ZIG_BUILD_DIR)/*-macos/zintarapolke
 	file -b $(ZIG_BUILD_DIR)/aarch64-macos/zintarapolke | grep -q '^Mach-O 64-bit arm64 executable'
 	file -b $(ZIG_BUILD_DIR)/x86_64-macos/zintarapolke | grep -q '^Mach-O 64-bit x86_64 executable'
 
 static: $(STATIC_TARGETS:%=$(ZIG_BUILD_DIR)/%/CMakeCache.txt)
-	$(foreach target,$(STATIC_TARGETS),cmake --build $(ZIG_BUILD_DIR)/$(target) -j $(JOBS) --target zintarapolke &&) true
+	$(foreach target,$(STATIC_TARGETS),cmake --build $(ZIG_BUILD_DIR)/$(target) -j $(JOBS) &&) true
 
 # Every test on each static executable, the end-to-end ones included: musl is
 # another C library, with other signal numbers and its own termios and stdio.
-test-static: $(STATIC_TARGETS:%=$(ZIG_BUILD_DIR)/%/CMakeCache.txt)
-	$(foreach target,$(STATIC_TARGETS),cmake --build $(ZIG_BUILD_DIR)/$(target) -j $(JOBS) && \
+test-static: static
+	$(foreach target,$(STATIC_TARGETS),\
 	  ctest --test-dir $(ZIG_BUILD_DIR)/$(target) --output-on-failure --no-tests=error -j $(JOBS) &&) true
+
+# Every download for players, in dist/: a tarball for each static Linux
+# executable and one for macOS (its executable joined for both processors, by
+# llvm-lipo as it is packed), the Windows zip and the Debian package, with
+# their SHA-256 sums. Each is the same file when made again from the same commit.
+VERSION := $(shell sed -n 's/^project(zintarapolke VERSION \([^ )]*\).*/\1/p' CMakeLists.txt)
+DIST_DIR ?= dist
+release: package macos static
+	rm -rf $(DIST_DIR) && mkdir $(DIST_DIR)
+	for dir in $(addprefix $(ZIG_BUILD_DIR)/,aarch64-macos $(STATIC_TARGETS)); do \
+	  (cd $$dir && umask 022 && cpack) && cp $$dir/zintarapolke-$(VERSION)-*.tar.gz $(DIST_DIR)/ || exit 1; \
+	done
+	cp $(PKG_DIR)/zintarapolke_$(VERSION)_*.deb $(WIN_DIR)/zintarapolke-$(VERSION)-win64.zip $(DIST_DIR)/
+	cd $(DIST_DIR) && LC_ALL=C sha256sum zintarapolke* >SHA256SUMS
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(PORTABLE_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR) $(ZIG_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(PORTABLE_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR) $(ZIG_BUILD_DIR) $(DIST_DIR)

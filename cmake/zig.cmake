@@ -45,6 +45,8 @@ set(CMAKE_USER_MAKE_RULES_OVERRIDE_CXX ${CMAKE_CURRENT_LIST_DIR}/zig-rules.cmake
 # identifies the compiler, has no -O flag of the build type: with -O2 it
 # builds the same libc++ as the release build links.
 set(CMAKE_CXX_FLAGS_INIT -O2)
-# No symbol table in the release executable: the linker leaves it out, as no
-# strip program of this system reads another processor's or Mach-O files.
+# No symbol table in the release executable on Linux: the linker leaves it
+# out, as this system's strip reads no other processor's files. (Zig 0.11's
+# Mach-O linker keeps it, and a strip after the link would break the ad-hoc
+# signature that an arm64 Mac requires.)
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT -s)
