@@ -60,19 +60,29 @@ endif()
 string(TIMESTAMP ZINTARAPOLKE_DATE "%Y-%m-%d" UTC)
 
 # The README for players: doc/README.txt around the part for their system,
-# doc/README-PART.txt, which names the licence's file LICENSE_FILE.
+# doc/README-PART.txt, which names the licence's file LICENSE_FILE; with
+# CRLF, as a Windows text file. (configure_file would leave the part's own
+# line ends as they are.)
 function(configure_players_readme part license_file)
-  file(READ ${PROJECT_SOURCE_DIR}/doc/README-${part}.txt ZINTARAPOLKE_README_PLATFORM)
+  set(template ${PROJECT_SOURCE_DIR}/doc/README.txt)
+  set(platform ${PROJECT_SOURCE_DIR}/doc/README-${part}.txt)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${template} ${platform})
+  file(READ ${platform} ZINTARAPOLKE_README_PLATFORM)
   string(CONFIGURE "${ZINTARAPOLKE_README_PLATFORM}" ZINTARAPOLKE_README_PLATFORM @ONLY)
   set(ZINTARAPOLKE_LICENSE_FILE ${license_file})
-  configure_file(doc/README.txt README.txt @ONLY ${ARGN})
+  file(READ ${template} readme)
+  string(CONFIGURE "${readme}" readme @ONLY)
+  if(ARGV2 STREQUAL "CRLF")
+    string(REPLACE "\n" "\r\n" readme "${readme}")
+  endif()
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/README.txt "${readme}")
 endfunction()
 
 if(WIN32)
   # One folder to unpack anywhere: the .exe, a README for players and the
   # licence, both as Windows text files, and the picture of the game.
   install(TARGETS zintarapolke RUNTIME DESTINATION .)
-  configure_players_readme(windows LICENSE.txt NEWLINE_STYLE CRLF)
+  configure_players_readme(windows LICENSE.txt CRLF)
   configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt
     doc/zintarapolke.png DESTINATION .)
