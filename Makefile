@@ -2,8 +2,9 @@
 # runs every test. Both configure CMake with Ninja in build/ on first use.
 # `make windows` cross-builds the Windows .exe and unit tests into
 # build-windows/; `make test-windows` runs them under Wine. The other builds
-# (test-libcxx, test-asan, test-portable, package, fuzz, macos) each have a
-# directory of their own.
+# (test-libcxx, test-asan, test-portable, package, fuzz, and Zig's macos and
+# static in build-zig/) each have a directory of their own; `make release`
+# gathers every download in dist/.
 
 BUILD_DIR ?= build
 WIN_DIR ?= build-windows

@@ -41,10 +41,12 @@ set(CMAKE_CXX_ARCHIVE_FINISH "\"${ZINTARAPOLKE_ZIG}\" ranlib <TARGET>")
 # One flag of Apple's rules that Zig rejects, set again after them.
 set(CMAKE_USER_MAKE_RULES_OVERRIDE_CXX ${CMAKE_CURRENT_LIST_DIR}/zig-rules.cmake)
 # Zig builds its libc++ for the target at the first link, once for each kind
-# of optimisation (a minute or two here), and CMake's own first link, which
-# identifies the compiler, has no -O flag of the build type: with -O2 it
-# builds the same libc++ as the release build links.
+# of optimisation (minutes for each target here), and CMake's own first link,
+# which identifies the compiler, has no -O flag of the build type: with -O2
+# it builds the same libc++ as the release build links. The same holds for
+# the C library that the C compiler's first link builds.
 set(CMAKE_CXX_FLAGS_INIT -O2)
+set(CMAKE_C_FLAGS_INIT -O2)
 # No symbol table in the release executable on Linux: the linker leaves it
 # out, as this system's strip reads no other processor's files. (Zig 0.11's
 # Mach-O linker keeps it, and a strip after the link would break the ad-hoc
