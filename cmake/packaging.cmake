@@ -113,9 +113,9 @@ set(ZINTARAPOLKE_LIPO_WITH "" CACHE FILEPATH "macOS: the game built for the othe
 if(APPLE AND ZINTARAPOLKE_LIPO_WITH)
   find_program(LIPO_PROGRAM NAMES llvm-lipo llvm-lipo-16 lipo REQUIRED)
   install(CODE "set(game \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ZINTARAPOLKE_INSTALL_GAMESDIR}/zintarapolke\")
-execute_process(COMMAND [[${LIPO_PROGRAM}]] -create \${game} [[${ZINTARAPOLKE_LIPO_WITH}]]
-  -output \${game}.universal COMMAND_ERROR_IS_FATAL ANY)
-file(RENAME \${game}.universal \${game})")
+execute_process(COMMAND [[${LIPO_PROGRAM}]] -create \"\${game}\" [[${ZINTARAPOLKE_LIPO_WITH}]]
+  -output \"\${game}.universal\" COMMAND_ERROR_IS_FATAL ANY)
+file(RENAME \"\${game}.universal\" \"\${game}\")")
 endif()
 
 # Compressed with gzip as man-db and Debian expect, where gzip is at hand;
