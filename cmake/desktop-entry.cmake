@@ -1,8 +1,12 @@
 # Run by `cmake --install` and cpack: writes the desktop entry with the game's
-# full path under the prefix being installed to. packaging.cmake sets
-# ZINTARAPOLKE_GAMESDIR, ZINTARAPOLKE_DESKTOP_IN and ZINTARAPOLKE_DESKTOP first.
+# full path under the prefix being installed to, or with its name alone for a
+# tarball, which may be unpacked anywhere: a desktop looks an Exec without a
+# path up on its PATH. packaging.cmake sets ZINTARAPOLKE_GAMESDIR,
+# ZINTARAPOLKE_EXEC_BY_NAME, ZINTARAPOLKE_DESKTOP_IN and ZINTARAPOLKE_DESKTOP first.
 set(exec ${ZINTARAPOLKE_GAMESDIR}/zintarapolke)
-if(NOT IS_ABSOLUTE "${exec}")
+if(ZINTARAPOLKE_EXEC_BY_NAME)
+  set(exec zintarapolke)
+elseif(NOT IS_ABSOLUTE "${exec}")
   set(exec ${CMAKE_INSTALL_PREFIX}/${exec})
 endif()
 # A path with a space or another reserved character is quoted, and the

@@ -59,29 +59,64 @@ else()
 endif()
 string(TIMESTAMP ZINTARAPOLKE_DATE "%Y-%m-%d" UTC)
 
+# The README for players: doc/README.txt around the part for their system,
+# doc/README-PART.txt, which names the licence's file LICENSE_FILE; with
+# CRLF, as a Windows text file. (configure_file would leave the part's own
+# line ends as they are.)
+function(configure_players_readme part license_file)
+  set(template ${PROJECT_SOURCE_DIR}/doc/README.txt)
+  set(platform ${PROJECT_SOURCE_DIR}/doc/README-${part}.txt)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${template} ${platform})
+  file(READ ${platform} ZINTARAPOLKE_README_PLATFORM)
+  string(CONFIGURE "${ZINTARAPOLKE_README_PLATFORM}" ZINTARAPOLKE_README_PLATFORM @ONLY)
+  set(ZINTARAPOLKE_LICENSE_FILE ${license_file})
+  file(READ ${template} readme)
+  string(CONFIGURE "${readme}" readme @ONLY)
+  if(ARGV2 STREQUAL "CRLF")
+    string(REPLACE "\n" "\r\n" readme "${readme}")
+  endif()
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/README.txt "${readme}")
+endfunction()
+
 if(WIN32)
   # One folder to unpack anywhere: the .exe, a README for players and the
   # licence, both as Windows text files, and the picture of the game.
   install(TARGETS zintarapolke RUNTIME DESTINATION .)
-  configure_file(doc/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
+  configure_players_readme(windows LICENSE.txt CRLF)
   configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt
     doc/zintarapolke.png DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win64)
-  set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/reproducible-zip.cmake)
+  set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/reproducible-archive.cmake)
   include(CPack)
   return()
 endif()
 
+# A release tarball in place of the Debian package: unpacked into any prefix
+# (~/.local, /usr/local), it puts the game in bin/, its manual page, menu
+# entry and icons under share/, with the README for players and the licence.
+option(ZINTARAPOLKE_TARBALL "Package a tarball to unpack into any prefix, not a Debian package" OFF)
+
 # Debian keeps games apart from other programs (/usr/games, /usr/local/games).
-if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT ZINTARAPOLKE_TARBALL)
   set(games_dir games)
 else()
   set(games_dir ${CMAKE_INSTALL_BINDIR})
 endif()
 set(ZINTARAPOLKE_INSTALL_GAMESDIR ${games_dir} CACHE STRING "Where the game goes, under the prefix")
 install(TARGETS zintarapolke RUNTIME DESTINATION ${ZINTARAPOLKE_INSTALL_GAMESDIR})
+
+# macOS: one executable for both kinds of Mac. As it is installed, lipo joins
+# this build's with the other processor's, ZINTARAPOLKE_LIPO_WITH.
+set(ZINTARAPOLKE_LIPO_WITH "" CACHE FILEPATH "macOS: the game built for the other processor")
+if(APPLE AND ZINTARAPOLKE_LIPO_WITH)
+  find_program(LIPO_PROGRAM NAMES llvm-lipo llvm-lipo-16 lipo REQUIRED)
+  install(CODE "set(game \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ZINTARAPOLKE_INSTALL_GAMESDIR}/zintarapolke\")
+execute_process(COMMAND [[${LIPO_PROGRAM}]] -create \"\${game}\" [[${ZINTARAPOLKE_LIPO_WITH}]]
+  -output \"\${game}.universal\" COMMAND_ERROR_IS_FATAL ANY)
+file(RENAME \"\${game}.universal\" \"\${game}\")")
+endif()
 
 # Compressed with gzip as man-db and Debian expect, where gzip is at hand;
 # -n keeps the file's name and time out of it.
@@ -115,11 +150,32 @@ if(UNIX AND NOT APPLE)
       RENAME zintarapolke.png)
   endforeach()
   install(CODE "set(ZINTARAPOLKE_GAMESDIR [[${ZINTARAPOLKE_INSTALL_GAMESDIR}]])
+set(ZINTARAPOLKE_EXEC_BY_NAME ${ZINTARAPOLKE_TARBALL})
 set(ZINTARAPOLKE_DESKTOP_IN [[${PROJECT_SOURCE_DIR}/doc/zintarapolke.desktop.in]])
 set(ZINTARAPOLKE_DESKTOP [[${CMAKE_CURRENT_BINARY_DIR}/zintarapolke.desktop]])")
   install(SCRIPT cmake/desktop-entry.cmake)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zintarapolke.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+endif()
+
+if(ZINTARAPOLKE_TARBALL)
+  if(APPLE)
+    set(system macos)
+  else()
+    string(TOLOWER ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR} system)
+  endif()
+  set(ZINTARAPOLKE_ARCHIVE ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${system})
+  string(REGEX REPLACE "-.*" "" part ${system})
+  configure_players_readme(${part} LICENSE)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt LICENSE doc/zintarapolke.png
+    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  set(CPACK_GENERATOR TGZ)
+  set(CPACK_PACKAGE_FILE_NAME ${ZINTARAPOLKE_ARCHIVE})
+  # Linked without symbols where the linker can; see zig.cmake.
+  set(CPACK_STRIP_FILES OFF)
+  set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/reproducible-archive.cmake)
+  include(CPack)
+  return()
 endif()
 
 # The licence under the name Debian gives it, in Debian's machine-readable
