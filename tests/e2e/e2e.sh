@@ -99,14 +99,18 @@ case_steering_application() { steering h; }
 # restored. Ended where the terminal is the shell's (behind it before the game
 # ever had it, or after Ctrl+Z), the game writes nothing: the wrap the shell
 # turned off stays off (WRAP 0). HOW is a key, kill SIGNAL, stuck (SIGTERM
-# while the output, a pipe shrunk to a page that its reader never reads,
-# takes nothing), or nothing (the game ends itself, or the job ends it).
+# while the output, a pipe shrunk to a page, takes nothing, and its reader
+# never reads), slow (the reader starts once the game waits for the output
+# after SIGTERM), or
+# nothing (the game ends itself, or the job ends it).
 ending() {
     session && start "${3:-sh game}" "${4:-}"
     case $1 in
     kill*) within painted && signal "${1#kill }" ;;
     stuck) within in_write && signal TERM &&
         within test -s "$dir/rc" && t send-keys C-c || fail "not ended while its output was stuck" ;;
+    slow) within in_write && signal TERM && within grep -qsE 'poll|select' "/proc/$(gamepid)/wchan" ||
+        fail "no wait for the output after the signal"; touch "$dir/go" ;;
     ?*) within painted && t send-keys "$1" ;;
     esac
     restored "$2" "${5:-1}"
@@ -126,7 +130,11 @@ case_endings() {
     ending '' 153 '(ulimit -f 8; exec sh game >out.bin)'  # frames past 4 KiB
     ending '' 141 'sh game' ' | head -c 100 >/dev/null'  # the reader gone
     ending '' 0 "(trap '' PIPE; exec sh game)" ' | head -c 100 >/dev/null'  # as a quit
-    ending stuck 143 'sh game' ' | perl -e "fcntl STDIN, 1031, 4096; sleep 30"'  # F_SETPIPE_SZ
+    # 1031: F_SETPIPE_SZ. The reader waits for the file go before it reads.
+    local reader=' | perl -e "fcntl STDIN, 1031, 4096; select undef, undef, undef, 0.02 until -e q(go); print <STDIN>" >out.bin'
+    ending stuck 143 'sh game' "$reader"
+    ending slow 143 'sh game' "$reader"  # what comes within half a second is written, the restore too
+    [ "$(tail -c 8 "$dir/out.bin")" = $'\e[?1000l' ] || fail "the restore not written to a slow output"
     # SIGRTMAX is 64 with glibc and musl alike; of the first ones, each C
     # library keeps some for itself (glibc 32 and 33, musl 32 to 34).
     for sig in TERM HUP USR1 USR2 ALRM VTALRM PROF RTMAX PIPE TSTP SEGV ABRT XCPU SYS TRAP; do
