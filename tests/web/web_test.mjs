@@ -20,14 +20,16 @@ after(() => browser.close().finally(() => server.kill()));
 const page = await browser.newPage();
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-// The rows, the head's board cell (background colour 10), whether the game
-// has the alternate screen, the text below the terminal, the page's counts.
+// The rows, the head's board cell (background colour 10) and the food's (8,
+// with its value's two digits), whether the game has the alternate
+// screen, the text below the terminal, the page's counts.
 const look = () => page.evaluate(() => {
   const { term, stats } = window.zintarapolke, buffer = term.buffer.active, s = { ...stats };
   s.rows = [...Array(term.rows).keys()].map((y) => buffer.getLine(y).translateToString());
   for (let y = 1; y < term.rows; y++)
     for (let x = 0, cell; (cell = buffer.getLine(y).getCell(x)); x += 2)
       if (cell.getBgColor() === 10) s.head = { x: x / 2, y };
+      else if (cell.getBgColor() === 8) s.food = { x: x / 2, y, digits: s.rows[y].substr(x, 2) };
   return { ...s, cols: term.cols, game: buffer.type === 'alternate', footer: document.querySelector('footer').innerText };
 });
 async function until(what, ok) {
@@ -48,6 +50,17 @@ const turns = [['w', 0, -1], ['a', -1, 0], ['s', 0, 1], ['d', 1, 0], ['ArrowUp',
   ['ArrowDown', 0, 1], ['ArrowRight', 1, 0]].map(([key, dx, dy]) => [key, () => page.keyboard.press(key), dx, dy])
   .concat([['a swipe down', swipe(0, 1), 0, 1], ['a swipe right', swipe(1, 0), 1, 0]]);
 let other, hiddenAt; // what a later step compares with
+
+// Steers the head onto the food: level with it, a turn its way, pressed until
+// it is taken (a turn lost takes the snake round the board once more).
+async function eat(s0, there = (f) => f && f.x === s0.food.x && f.y === s0.food.y) {
+  for (let s = s0, i = 0; i < 2000 && (!s.food || there(s.food)); i++, s = await sleep(10).then(look)) {
+    const { head: h = {}, food: f = {} } = s, back = (d, n) => wrap(d, n) < 0;
+    const key = h.x === f.x ? (back(f.y - h.y, s.rows.length - 1) ? 'w' : 's')
+      : h.y === f.y ? (back(f.x - h.x, s.cols >> 1) ? 'a' : 'd') : '';
+    if (key) await page.keyboard.press(key);
+  }
+}
 
 // Over 3 s: the page's counts of the waits that ended, of its frames and of
 // their bytes, and from the DevTools protocol the time its main thread was
@@ -71,7 +84,13 @@ const steps = [
   ...turns.map(([what, act, dx, dy]) => [`${what} steers`, act, moved(dx, dy)]),
   ['keys wake the game at once, not at the next tick', () => page.keyboard.type('xxxxxxxxxx'), // ignored keys
     (s, before) => s.wakeUps - before.wakeUps >= s.writes - before.writes + 5],
+  ['food is eaten and the score grows by its value', () => look().then(eat), // the game's first food
+    (s, before) => shows(`SCORE: 0x00${before.food.digits}`)(s)],
   ['a screenshot of the game', () => page.screenshot({ path: `${site}/../web-game.png` }), () => true],
+  // A and W head it up from any way it goes, then three turns at once go back into its body (five long).
+  ['three turns queued into the body end the game', () => page.keyboard.type('aw').then(() => sleep(500))
+    .then(() => page.keyboard.type('dsa')), shows('GAME OVER')],
+  ['R starts a new game', () => page.keyboard.press('r'), (s) => shows('PRESS Q TO QUIT')(s) && shows('SCORE: 0x0000')(s)],
   ['under 10 rows the game pauses', size(720, 150), shows('PAUSED: RESIZE >= 10x10')],
   ['a larger page refits', size(900, 480), (s) => shows('PRESS Q TO QUIT')(s) && s.cols > 90],
   ['a hidden tab stops the game', async () => [hiddenAt, other] = [(await look()).head, await browser.newPage()], (s) => !s.game],
