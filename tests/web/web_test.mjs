@@ -55,10 +55,8 @@ let other, hiddenAt; // what a later step compares with
 // it is taken (a turn lost takes the snake round the board once more).
 async function eat(s0, there = (f) => f && f.x === s0.food.x && f.y === s0.food.y) {
   for (let s = s0, i = 0; i < 2000 && (!s.food || there(s.food)); i++, s = await sleep(10).then(look)) {
-    const { head: h = {}, food: f = {} } = s, back = (d, n) => wrap(d, n) < 0;
-    const key = h.x === f.x ? (back(f.y - h.y, s.rows.length - 1) ? 'w' : 's')
-      : h.y === f.y ? (back(f.x - h.x, s.cols >> 1) ? 'a' : 'd') : '';
-    if (key) await page.keyboard.press(key);
+    const { head: h = {}, food: f = {} } = s, v = h.x === f.x; // in its column (v), or in its row
+    if (v || h.y === f.y) await page.keyboard.press(along(h, f, +!v, +v, s) < 0 ? (v ? 'w' : 'a') : v ? 's' : 'd');
   }
 }
 
