@@ -146,7 +146,10 @@ package: $(PKG_DIR)/CMakeCache.txt windows
 	cd $(WIN_DIR) && umask 022 && cpack -G ZIP
 
 # Key bytes into the decoder and the game for FUZZ_SECONDS, with sanitizers;
-# undefined behaviour stops the run as a crash would.
+# undefined behaviour stops the run as a crash would. It starts from the seed
+# streams in tests/fuzz/corpus, which every `make test` replays; new finds go
+# to $(FUZZ_DIR)/corpus (`-merge=1 tests/fuzz/corpus $(FUZZ_DIR)/corpus` adds
+# those that reach something new).
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_CXX ?= clang++
@@ -154,7 +157,7 @@ fuzz:
 	CXX=$(FUZZ_CXX) cmake -S . -B $(FUZZ_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZINTARAPOLKE_FUZZ=ON $(WERROR)
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target key_decoder_fuzz
 	mkdir -p $(FUZZ_DIR)/corpus
-	UBSAN_OPTIONS=halt_on_error=1 ./$(FUZZ_DIR)/tests/key_decoder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 $(FUZZ_DIR)/corpus
+	UBSAN_OPTIONS=halt_on_error=1 ./$(FUZZ_DIR)/tests/key_decoder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 $(FUZZ_DIR)/corpus tests/fuzz/corpus
 
 # Zig's cross-builds, each in a directory of build-zig/ named after Zig's
 # target: macOS on arm64 and x86-64 (the game alone, compiled and linked, never

@@ -7,11 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "app/game_app.h"
+#include "fuzz/key_stream.h"
 #include "game/key_decoder.h"
 
 namespace {
@@ -95,6 +98,20 @@ TEST(HandleKey, EachTerminalsKeysDoWhatTheirRowSays) {
             EXPECT_EQ(play(bytes, Direction::Right, true), shows[2]) << where;
         }
     }
+}
+
+// Key streams the fuzzer found (`make fuzz` starts from them): every rule it
+// checks holds after each.
+TEST(HandleKey, TheFuzzersSeedStreamsKeepEveryRule) {
+    int streams = 0;
+    for (const auto& file : std::filesystem::directory_iterator(ZINTARAPOLKE_CORPUS_DIR)) {
+        std::ifstream in(file.path(), std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+        EXPECT_STREQ(playKeyStream(data, bytes.size()), "") << file.path();
+        ++streams;
+    }
+    EXPECT_GT(streams, 50);
 }
 
 }  // namespace
