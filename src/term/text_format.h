@@ -1,8 +1,8 @@
 // The program's two format strings, "{:02X}" and "SCORE: 0x{:04X}", go through
 // std::format_to_n where the standard library has <format>, straight into a
 // caller's fixed buffer so a frame formats without touching the heap. Where it
-// has not (GCC 12, Emscripten 3.1), this header supplies the same call for those two strings,
-// and nothing else in the code knows which is used.
+// has not (GCC 12, Emscripten 3.1), this header supplies the same call for
+// those two strings, and nothing else in the code knows which is used.
 #pragma once
 
 #include <version>  // the library's feature macros, and libc++'s configuration
@@ -44,27 +44,23 @@ inline FormatToNResult format_to_n(char* out, std::ptrdiff_t n, std::string_view
         if (size < n) out[size] = c;
         ++size;
     };
+    // Every format string of the program holds one such field.
     const auto open = fmt.find("{:0");
     const auto close = fmt.find("X}", open);
-    if (open == std::string_view::npos || close == std::string_view::npos) {
-        for (const char c : fmt)
-            put(c);
-    } else {
-        char digits[8];
-        int count = 0;
-        do {
-            digits[count++] = "0123456789ABCDEF"[value & 0xFu];
-            value >>= 4;
-        } while (value != 0);
-        for (const char c : fmt.substr(0, open))
-            put(c);
-        for (int i = count; i < fmt[open + 3] - '0'; ++i)
-            put('0');
-        while (count > 0)
-            put(digits[--count]);
-        for (const char c : fmt.substr(close + 2))
-            put(c);
-    }
+    char digits[8];
+    int count = 0;
+    do {
+        digits[count++] = "0123456789ABCDEF"[value & 0xFu];
+        value >>= 4;
+    } while (value != 0);
+    for (const char c : fmt.substr(0, open))
+        put(c);
+    for (int i = count; i < fmt[open + 3] - '0'; ++i)
+        put('0');
+    while (count > 0)
+        put(digits[--count]);
+    for (const char c : fmt.substr(close + 2))
+        put(c);
     return {out + (size < n ? size : n), size};
 }
 
