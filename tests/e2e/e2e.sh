@@ -249,26 +249,29 @@ case_hang_up() {
 
 # Left alone, the game sleeps from tick to tick: per tick about one voluntary
 # context switch (fail above 3), two system calls, the wait and the frame's
-# write (fail above 2.5, counted by strace where it is installed), and the
-# bytes of an incremental frame (fail above 200 on average: one full redraw
-# in 30 ticks passes that), on a tenth of the CPU time at most. Counts, not
-# speeds: they hold on a loaded machine.
+# write (fail above 2.5, counted by strace), and the bytes of an incremental
+# frame (fail above 200 on average: one full redraw in 30 ticks passes that).
+# Counts, not speeds: a loaded machine only lowers them. Under an emulator the
+# switches and system calls are the emulator's, and are not counted.
 case_idle() {
     local pid a b calls
     session && start
     within painted && pid=$(gamepid) || fail "no game"
-    # Nanoseconds now and on the CPU, voluntary switches, bytes written.
-    counts() { echo "$(date +%s%N) $(cut -d' ' -f1 "/proc/$pid/schedstat")" \
-        "$(awk '/^(voluntary_ctxt_switches|wchar):/ { printf "%s ", $2 }' /proc/$pid/{status,io})"; }
+    # Nanoseconds now, voluntary switches, bytes written.
+    counts() { echo "$(date +%s%N)" "$(awk '/^(voluntary_ctxt_switches|wchar):/ { printf "%s ", $2 }' /proc/$pid/{status,io})"; }
     sleep 0.5 && read -ra a < <(counts) && sleep 3 && read -ra b < <(counts)
-    local ns=$((b[0] - a[0])) ticks=$(((b[0] - a[0]) / 100000000))
-    # Under an emulator, the context switches and system calls are its own.
-    [ -n "$runner" ] || ((b[2] - a[2] <= 3 * ticks)) || fail "$((b[2] - a[2])) context switches in $ticks ticks"
-    ((10 * (b[1] - a[1]) <= ns)) || fail "$((b[1] - a[1])) ns on the CPU in $ns ns"
-    ((b[3] - a[3] <= 200 * ticks)) || fail "$((b[3] - a[3])) bytes in $ticks ticks"
-    if [ -z "$runner" ] && command -v strace >/dev/null; then
-        calls=$(timeout -s INT 3 strace -c -p "$pid" 2>&1 | awk '$NF == "total" { print $4 }')
-        ((${calls:-999} * 10 <= 25 * 30)) || fail "${calls:-no count of} system calls in 30 ticks"
+    local ticks=$(((b[0] - a[0]) / 100000000))
+    ((b[2] - a[2] <= 200 * ticks)) || fail "$((b[2] - a[2])) bytes in $ticks ticks"
+    if [ -n "$runner" ]; then
+        echo "idle: under $runner, context switches and system calls not counted"
+    else
+        ((b[1] - a[1] <= 3 * ticks)) || fail "$((b[1] - a[1])) context switches in $ticks ticks"
+        if command -v strace >/dev/null; then
+            calls=$(timeout -s INT 3 strace -c -p "$pid" 2>&1 | awk '$NF == "total" { print $4 }')
+            ((${calls:-999} * 10 <= 25 * 30)) || fail "${calls:-no count of} system calls in 30 ticks"
+        else  # CI installs it
+            [ "${CI:-}" != true ] && echo "idle: no strace, system calls not counted" || fail "no strace"
+        fi
     fi
     t send-keys q && restored 0
 }
