@@ -75,6 +75,8 @@ const KeyRow kKeys[] = {
     {"any", "quit", {"Q", "q", "\033q"}},
     {"any", "restart", {"R", "r", "\033R"}},
     {"any", "nothing", {"\033w"}},
+    // Reports a terminal may send unasked: its attributes, an SGR mouse click, the cursor.
+    {"xterm and its kin", "nothing", {"\033[?64;1;2c", "\033[<0;3;5M", "\033[12;40R"}},
     // A turn repeated, or turned back, is dropped; of four turns three wait.
     {"any", "up", {"ww", "ws"}},
     {"any", "up, left, up, right", {"wawd"}},
