@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "game/snake_game.h"
 
@@ -48,53 +49,48 @@ TEST(PlaceFood, GivingUpTakesTheAttemptLimitOfTwoDrawsEach) {
     }
 }
 
-// A new game on BOARD with TURNS queued, resized to RESIZED (and BACK to
-// BOARD), then STEPS moves: where the head is ({-1, -1}: no snake), whether
-// the game is over and a food lies on the board. The snake starts in the
-// middle heading right, its tail folded onto column 0 where the board is narrow.
+// A new game on BOARD (the snake in the middle heading right, its tail folded
+// onto column 0 where the board is narrow) with TURNS queued, resized to each
+// of RESIZES, then STEPS moves: where the head is, whether the game is over,
+// whether a food lies on the board.
 TEST(Board, EdgesWrapAndEverySizeKeepsTheSnakeOnIt) {
+    using enum Direction;
     struct Row {
         Cell board;
-        const char* turns;
-        Cell resized;  // {0, 0}: not resized
-        bool back;
+        std::vector<Direction> turns;
+        std::vector<Cell> resizes;
         int steps;
-        Cell head;
-        bool over, food;
+        const char* seen;
     } rows[] = {
-        {{10, 9}, "", {}, false, 5, {0, 4}, false, true},   // out by the right edge, in by the left
-        {{10, 9}, "U", {}, false, 5, {5, 8}, false, true},  // the top edge
-        {{10, 9}, "D", {}, false, 5, {5, 0}, false, true},  // the bottom edge
-        {{10, 9}, "UL", {}, false, 7, {9, 3}, false, true},  // the left edge
-        {{1, 1}, "", {}, false, 0, {0, 0}, false, false},  // four segments on one cell, no room to
-                                                           // eat
-        {{1, 1}, "", {}, false, 1, {0, 0}, true, false},   // the first move runs into them
-        {{3, 9}, "", {}, false, 1, {2, 4}, false, true},   // the folded tail moves out of the way
-        {{20, 0}, "", {}, false, 1, {-1, -1}, false, false},      // no rows: no snake, no food
-        {{20, 11}, "", {20, 3}, false, 0, {10, 2}, false, true},  // onto the last row, not folded
-        {{20, 11}, "", {4, 11}, false, 0, {3, 5}, true, true},    // folded onto its head; the food
-                                                                  // moved
-        {{1, 1}, "", {3, 9}, false, 0, {0, 0}, true, true},       // already folded, now it counts
-        {{20, 11}, "U", {20, 0}, true, 1, {11, 5}, false, true},  // anew, heading right, none
-                                                                  // queued
+        {{10, 9}, {}, {}, 5, "0,4 food"},            // out by the right edge, in by the left
+        {{10, 9}, {Up}, {}, 5, "5,8 food"},          // the top edge
+        {{10, 9}, {Down}, {}, 5, "5,0 food"},        // the bottom edge
+        {{10, 9}, {Up, Left}, {}, 7, "9,3 food"},    // the left edge
+        {{1, 1}, {}, {}, 0, "0,0"},                  // four segments on one cell, no room for food
+        {{1, 1}, {}, {}, 1, "0,0 over"},             // the first move runs into them
+        {{1, 1}, {}, {{3, 9}}, 0, "0,0 over food"},  // still folded: now it counts
+        {{3, 9}, {}, {}, 1, "2,4 food"},             // the folded tail moves out of the way
+        {{20, 0}, {}, {}, 1, "none"},                // no rows: no snake, no food
+        {{20, 11}, {}, {{20, 3}}, 0, "10,2 food"},   // onto the last row, not folded
+        {{20, 11}, {}, {{4, 11}}, 0, "3,5 over food"},  // folded onto its head
+        // Rows lost and back: a new snake, heading right with nothing queued.
+        {{20, 11}, {Up}, {{20, 0}, {20, 11}}, 1, "11,5 food"},
     };
     for (const Row& r : rows) {
         SnakeGame g;
         g.rng.seed(5);
         g.reset(r.board.x, r.board.y);
-        for (const char* t = r.turns; *t; ++t)
-            g.directionQueue.push_back(*t == 'U'   ? Direction::Up
-                                       : *t == 'D' ? Direction::Down
-                                                   : Direction::Left);
-        if (r.resized.x > 0) g.resize(r.resized.x, r.resized.y);
-        if (r.back) g.resize(r.board.x, r.board.y);
+        g.directionQueue.assign(r.turns.begin(), r.turns.end());
+        for (const Cell size : r.resizes)
+            g.resize(size.x, size.y);
         for (int i = 0; i < r.steps; ++i)
             g.step();
-        const std::string row =
-            std::to_string(r.board.x) + "x" + std::to_string(r.board.y) + r.turns;
-        EXPECT_EQ((g.body.empty() ? Cell{-1, -1} : g.body.front()), r.head) << row;
-        EXPECT_EQ(g.gameOver, r.over) << row;
-        EXPECT_EQ(g.hasFood && g.onBoard(g.food), r.food) << row;
+        const Cell head = g.body.empty() ? Cell{-1, -1} : g.body.front();
+        std::string seen =
+            g.body.empty() ? "none" : std::to_string(head.x) + "," + std::to_string(head.y);
+        seen += std::string(g.gameOver ? " over" : "") +
+                (g.hasFood && g.onBoard(g.food) ? " food" : "");
+        EXPECT_EQ(seen, r.seen) << r.board.x << "x" << r.board.y << " " << r.steps;
     }
 }
 
