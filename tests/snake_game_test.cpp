@@ -52,7 +52,7 @@ TEST(PlaceFood, GivingUpTakesTheAttemptLimitOfTwoDrawsEach) {
 // A new game on BOARD (the snake in the middle heading right, its tail folded
 // onto column 0 where the board is narrow) with TURNS queued, resized to each
 // of RESIZES, then STEPS moves: where the head is, whether the game is over,
-// whether a food lies on the board.
+// and where the food lies on the board, if it does.
 TEST(Board, EdgesWrapAndEverySizeKeepsTheSnakeOnIt) {
     using enum Direction;
     struct Row {
@@ -62,19 +62,19 @@ TEST(Board, EdgesWrapAndEverySizeKeepsTheSnakeOnIt) {
         int steps;
         const char* seen;
     } rows[] = {
-        {{10, 9}, {}, {}, 5, "0,4 food"},            // out by the right edge, in by the left
-        {{10, 9}, {Up}, {}, 5, "5,8 food"},          // the top edge
-        {{10, 9}, {Down}, {}, 5, "5,0 food"},        // the bottom edge
-        {{10, 9}, {Up, Left}, {}, 7, "9,3 food"},    // the left edge
-        {{1, 1}, {}, {}, 0, "0,0"},                  // four segments on one cell, no room for food
-        {{1, 1}, {}, {}, 1, "0,0 over"},             // the first move runs into them
-        {{1, 1}, {}, {{3, 9}}, 0, "0,0 over food"},  // still folded: now it counts
-        {{3, 9}, {}, {}, 1, "2,4 food"},             // the folded tail moves out of the way
-        {{20, 0}, {}, {}, 1, "none"},                // no rows: no snake, no food
-        {{20, 11}, {}, {{20, 3}}, 0, "10,2 food"},   // onto the last row, not folded
-        {{20, 11}, {}, {{4, 11}}, 0, "3,5 over food"},  // folded onto its head
+        {{10, 9}, {}, {}, 5, "0,4 food 2,0"},          // out by the right edge, in by the left
+        {{10, 9}, {Up}, {}, 5, "5,8 food 2,0"},        // the top edge
+        {{10, 9}, {Down}, {}, 5, "5,0 food 2,0"},      // the bottom edge
+        {{10, 9}, {Up, Left}, {}, 7, "9,3 food 2,0"},  // the left edge
+        {{1, 1}, {}, {}, 0, "0,0"},       // four segments on one cell, no room for food
+        {{1, 1}, {}, {}, 1, "0,0 over"},  // the first move runs into them
+        {{1, 1}, {}, {{3, 9}}, 0, "0,0 over food 2,7"},     // still folded: now it counts
+        {{3, 9}, {}, {}, 1, "2,4 food 0,0"},                // the folded tail moves out of the way
+        {{20, 0}, {}, {}, 1, "none"},                       // no rows: no snake, no food
+        {{20, 11}, {}, {{20, 3}}, 0, "10,2 food 4,0"},      // onto the last row, not folded
+        {{20, 11}, {}, {{4, 11}}, 0, "3,5 over food 3,2"},  // folded onto its head
         // Rows lost and back: a new snake, heading right with nothing queued.
-        {{20, 11}, {Up}, {{20, 0}, {20, 11}}, 1, "11,5 food"},
+        {{20, 11}, {Up}, {{20, 0}, {20, 11}}, 1, "11,5 food 16,2"},
     };
     for (const Row& r : rows) {
         SnakeGame g;
@@ -88,8 +88,9 @@ TEST(Board, EdgesWrapAndEverySizeKeepsTheSnakeOnIt) {
         const Cell head = g.body.empty() ? Cell{-1, -1} : g.body.front();
         std::string seen =
             g.body.empty() ? "none" : std::to_string(head.x) + "," + std::to_string(head.y);
-        seen += std::string(g.gameOver ? " over" : "") +
-                (g.hasFood && g.onBoard(g.food) ? " food" : "");
+        if (g.gameOver) seen += " over";
+        if (g.hasFood && g.onBoard(g.food))
+            seen += " food " + std::to_string(g.food.x) + "," + std::to_string(g.food.y);
         EXPECT_EQ(seen, r.seen) << r.board.x << "x" << r.board.y << " " << r.steps;
     }
 }
