@@ -52,7 +52,7 @@ TEST(PlaceFood, GivingUpTakesTheAttemptLimitOfTwoDrawsEach) {
 // A new game on BOARD (the snake in the middle heading right, its tail folded
 // onto column 0 where the board is narrow) with TURNS queued, resized to each
 // of RESIZES, then STEPS moves: where the head is, whether the game is over,
-// and where the food lies on the board, if it does.
+// and where the food lies, if one does.
 TEST(Board, EdgesWrapAndEverySizeKeepsTheSnakeOnIt) {
     using enum Direction;
     struct Row {
@@ -73,6 +73,7 @@ TEST(Board, EdgesWrapAndEverySizeKeepsTheSnakeOnIt) {
         {{20, 0}, {}, {}, 1, "none"},                       // no rows: no snake, no food
         {{20, 11}, {}, {{20, 3}}, 0, "10,2 food 4,0"},      // onto the last row, not folded
         {{20, 11}, {}, {{4, 11}}, 0, "3,5 over food 3,2"},  // folded onto its head
+        {{20, 11}, {}, {{1, 1}}, 0, "0,0 over"},            // no room left for the food
         // Rows lost and back: a new snake, heading right with nothing queued.
         {{20, 11}, {Up}, {{20, 0}, {20, 11}}, 1, "11,5 food 16,2"},
     };
@@ -89,8 +90,7 @@ TEST(Board, EdgesWrapAndEverySizeKeepsTheSnakeOnIt) {
         std::string seen =
             g.body.empty() ? "none" : std::to_string(head.x) + "," + std::to_string(head.y);
         if (g.gameOver) seen += " over";
-        if (g.hasFood && g.onBoard(g.food))
-            seen += " food " + std::to_string(g.food.x) + "," + std::to_string(g.food.y);
+        if (g.hasFood) seen += " food " + std::to_string(g.food.x) + "," + std::to_string(g.food.y);
         EXPECT_EQ(seen, r.seen) << r.board.x << "x" << r.board.y << " " << r.steps;
     }
 }
