@@ -68,7 +68,7 @@ TEST(Board, EdgesWrapAndEverySizeKeepsTheSnakeOnIt) {
         {{10, 9}, {Up, Left}, {}, 7, "9,3 food 2,0"},  // the left edge
         {{1, 1}, {}, {}, 0, "0,0"},       // four segments on one cell, no room for food
         {{1, 1}, {}, {}, 1, "0,0 over"},  // the first move runs into them
-        {{1, 1}, {}, {{3, 9}}, 0, "0,0 over food 2,7"},     // still folded: now it counts
+        {{1, 1}, {}, {{5, 9}}, 0, "0,0 over food 3,7"},     // still folded: now it counts
         {{3, 9}, {}, {}, 1, "2,4 food 0,0"},                // the folded tail moves out of the way
         {{20, 0}, {}, {}, 1, "none"},                       // no rows: no snake, no food
         {{20, 11}, {}, {{20, 3}}, 0, "10,2 food 4,0"},      // onto the last row, not folded
