@@ -63,7 +63,7 @@
   const touchScreen = matchMedia('(pointer: coarse)');
   let held = false;
   function fit() {
-    held = touchScreen.matches && page !== null && !gameOver && term.rows > 1;
+    held = touchScreen.matches && page !== null && !gameOver;
     if (!held) {
       Object.assign(term.element.style, { width: '', transform: '' });
       fitFont();
@@ -218,7 +218,6 @@
     page = null;
     term.write(hideCursor); // nothing to type at: the ending is said below
     show(ending);
-    if (held) fit();
   }
 
   // ---- Keys ----
