@@ -1,5 +1,6 @@
-# Run by the web build (cmake -P) once the site is assembled: packs the site
-# SITE into ZIP, in one folder named after the zip, the way the Windows zip is
+# Run by the web build (cmake -P) once the site is assembled: packs the
+# files FILES (names joined by commas) of the site SITE into ZIP, in one
+# folder named after the zip, the way the Windows zip is
 # made (reproducible-archive.cmake): files in name order, without owners, each
 # with SOURCE_DATE_EPOCH's time (the last commit's unless the environment sets
 # it) and the mode 644 whatever the umask, so that every build of one commit
@@ -8,7 +9,9 @@ string(REGEX REPLACE "\\.zip$" "" folder ${ZIP})
 get_filename_component(name ${folder} NAME)
 set(stage ${folder}.d)
 file(REMOVE_RECURSE ${stage})
-file(COPY ${SITE}/ DESTINATION ${stage}/${name}
+string(REPLACE "," ";" files "${FILES}")
+list(TRANSFORM files PREPEND ${SITE}/)
+file(COPY ${files} DESTINATION ${stage}/${name}
   FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
   DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
     WORLD_READ WORLD_EXECUTE)

@@ -44,10 +44,12 @@ set(site_files
   web/node_modules/@xterm/addon-fit/lib/addon-fit.js>addon-fit.js
   web/node_modules/@xterm/addon-fit/LICENSE>addon-fit-LICENSE.txt)
 set(site_outputs)
+set(site_names zintarapolke.js)
 foreach(file ${site_files})
   string(REPLACE ">" ";" file ${file})
   list(GET file 0 source)
   list(GET file 1 name)
+  list(APPEND site_names ${name})
   add_custom_command(OUTPUT ${ZINTARAPOLKE_SITE}/${name}
     COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/${source} ${ZINTARAPOLKE_SITE}/${name}
     DEPENDS ${PROJECT_SOURCE_DIR}/${source})
@@ -56,9 +58,11 @@ endforeach()
 add_custom_target(site ALL DEPENDS ${site_outputs})
 
 # The site as a zip to play from disk (make release puts it in dist/), made
-# again at every build, so that it always takes the last commit's time.
+# again at every build, so that it always takes the last commit's time. It
+# takes the site's files by name: an older build may have left others there.
+string(REPLACE ";" "," site_names "${site_names}")
 add_custom_target(web_zip ALL
-  COMMAND ${CMAKE_COMMAND} -DSITE=${ZINTARAPOLKE_SITE} -DSOURCE=${PROJECT_SOURCE_DIR}
+  COMMAND ${CMAKE_COMMAND} -DSITE=${ZINTARAPOLKE_SITE} -DFILES=${site_names} -DSOURCE=${PROJECT_SOURCE_DIR}
     -DZIP=${CMAKE_BINARY_DIR}/zintarapolke-${PROJECT_VERSION}-web.zip -P ${PROJECT_SOURCE_DIR}/cmake/web-zip.cmake
   VERBATIM)
 add_dependencies(web_zip site zintarapolke)
