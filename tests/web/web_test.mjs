@@ -19,8 +19,8 @@ const [build, disk, sleep] = [process.argv[2], mkdtempSync('/tmp/web-test-'), (m
 const zip = readdirSync(build).find((name) => name.endsWith('-web.zip')), site = `${disk}/${zip.slice(0, -4)}`;
 execFileSync('unzip', ['-q', `${build}/${zip}`, '-d', disk]);
 const server = spawn('python3', [new URL('../../web/serve.py', import.meta.url).pathname, site, '8765'], { stdio: ['ignore', 'pipe', 'ignore'] });
-const browser = await new Promise((listens) => server.stdout.once('data', listens)).then(() => puppeteer.launch({ executablePath: '/usr/bin/chromium',
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--disable-component-update'] }));
+const browser = await new Promise((listens) => server.stdout.once('data', listens).once('end', listens)) // it listens, or has ended
+  .then(() => puppeteer.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--disable-component-update'] }));
 after(() => browser.close().finally(() => { server.kill(); rmSync(disk, { recursive: true }); }));
 // hidden: the head and the tab in front while the game's tab is hidden; game: its script, its WebAssembly inside
 const [page, faults, pairs, hidden, game] = [await browser.newPage(), [], new Set(), {}, `${site}/zintarapolke.js`];
