@@ -198,50 +198,62 @@ test-static: static
 
 # Every download for players, in dist/: a tarball for each static Linux
 # executable and one for macOS (its executable joined for both processors, by
-# llvm-lipo as it is packed), the Windows zip and the Debian package, with
-# their SHA-256 sums. Each is the same file when made again from the same commit.
+# llvm-lipo as it is packed), the Windows zip, the Debian package and the
+# web page's zip (the site, to play from disk), with their SHA-256 sums.
+# Each is the same file when made again from the same commit.
 VERSION := $(shell sed -n 's/^project(zintarapolke VERSION \([^ )]*\).*/\1/p' CMakeLists.txt)
 DIST_DIR ?= dist
-release: package macos static
+release: package macos static web
 	rm -rf $(DIST_DIR) && mkdir $(DIST_DIR)
 	for dir in $(addprefix $(ZIG_BUILD_DIR)/,aarch64-macos $(STATIC_TARGETS)); do \
 	  (cd $$dir && umask 022 && cpack) && cp $$dir/zintarapolke-$(VERSION)-*.tar.gz $(DIST_DIR)/ || exit 1; \
 	done
-	cp $(PKG_DIR)/zintarapolke_$(VERSION)_*.deb $(WIN_DIR)/zintarapolke-$(VERSION)-win64.zip $(DIST_DIR)/
+	cp $(PKG_DIR)/zintarapolke_$(VERSION)_*.deb $(WIN_DIR)/zintarapolke-$(VERSION)-win64.zip \
+	  $(WEB_DIR)/zintarapolke-$(VERSION)-web.zip $(DIST_DIR)/
 	cd $(DIST_DIR) && LC_ALL=C sha256sum zintarapolke* >SHA256SUMS
 
 # The game in a browser: compiled to WebAssembly by Emscripten's em++,
 # with the page and the terminal emulator (xterm.js, from the npm registry
-# as web/package-lock.json pins it) assembled in $(WEB_DIR)/site. Debian's
-# Emscripten runs its JavaScript tools with the machine's Node.js, which
-# finds Debian's modules only through NODE_PATH when it is not Debian's own.
+# as web/package-lock.json pins it) assembled in $(WEB_DIR)/site, and the
+# site as a zip. Debian's Emscripten runs its JavaScript tools with the
+# machine's Node.js, which finds Debian's modules only through NODE_PATH
+# when it is not Debian's own. The site takes only xterm.js from npm; the
+# browser test's driver (puppeteer-core, with its own packages) is installed
+# for the test alone.
 WEB_DIR ?= build-web
 WEB_PORT ?= 8000
-# 150 KiB at most for the game's .js and .wasm, each compressed by gzip -9.
+# 150 KiB at most for the game's script, its WebAssembly inside, compressed by gzip -9.
 WEB_SIZE_LIMIT := 153600
 EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
-web/node_modules/.package-lock.json: web/package-lock.json
-	cd web && npm ci --no-audit --no-fund
+SITE_PACKAGES := web/node_modules/.site-packages
+TEST_PACKAGES := web/node_modules/.test-packages
+$(SITE_PACKAGES): web/package-lock.json
+	cd web && npm ci --omit=dev --no-audit --no-fund
+	touch $@
 
-$(WEB_DIR)/CMakeCache.txt: | web/node_modules/.package-lock.json
+$(TEST_PACKAGES): web/package-lock.json
+	cd web && npm ci --no-audit --no-fund
+	touch $(SITE_PACKAGES) $@
+
+$(WEB_DIR)/CMakeCache.txt: | $(SITE_PACKAGES)
 	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(WEB_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=MinSizeRel \
 	  -DZINTARAPOLKE_TESTS=OFF $(WERROR)
 
-web: $(WEB_DIR)/CMakeCache.txt web/node_modules/.package-lock.json
+web: $(WEB_DIR)/CMakeCache.txt $(SITE_PACKAGES)
 	$(EMSCRIPTEN_ENV) cmake --build $(WEB_DIR) -j $(JOBS)
-	@total=0; for file in $(WEB_DIR)/site/zintarapolke.js $(WEB_DIR)/site/zintarapolke.wasm; do \
-	  size=$$(gzip -9c $$file | wc -c); total=$$((total + size)); \
-	  echo "$$file: $$(wc -c <$$file) bytes, $$size with gzip -9"; done; \
-	echo "the game: $$total bytes with gzip -9, of $(WEB_SIZE_LIMIT) at most"; [ $$total -le $(WEB_SIZE_LIMIT) ]
+	@game=$(WEB_DIR)/site/zintarapolke.js; size=$$(gzip -9c $$game | wc -c); \
+	echo "$$game: $$(wc -c <$$game) bytes, $$size with gzip -9, of $(WEB_SIZE_LIMIT) at most"; \
+	[ $$size -le $(WEB_SIZE_LIMIT) ]
 
-# For playing on this machine: the site on localhost only.
+# For playing on this machine: the site on localhost only, each file
+# revalidated at every load.
 serve-web: web
-	@echo "Play at http://localhost:$(WEB_PORT)/ (Ctrl+C stops the server)"
-	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB_DIR)/site
+	@echo "Ctrl+C stops the server"
+	python3 web/serve.py $(WEB_DIR)/site $(WEB_PORT)
 
 # The page in Debian's Chromium, headless, driven by puppeteer-core.
-test-web: web
-	node tests/web/web_test.mjs $(WEB_DIR)/site
+test-web: web $(TEST_PACKAGES)
+	node tests/web/web_test.mjs $(WEB_DIR)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -22,8 +22,8 @@ std::string pendingOut;
 
 EM_JS(int, pageCols, (), { return Module.page.term.cols; });
 EM_JS(int, pageRows, (), { return Module.page.term.rows; });
-EM_JS(int, pageKeyPending, (), { return Module.page.keys.length > 0; });
-EM_JS(int, pageReadKey, (), { return Module.page.keys.shift(); });
+EM_JS(int, pageKeyPending, (), { return Module.page.keyPending(); });
+EM_JS(int, pageReadKey, (), { return Module.page.readKey(); });
 // The terminal may parse the bytes later: it gets a copy, not a view of the
 // game's memory.
 EM_JS(void, pageWrite, (const char* data, size_t size),

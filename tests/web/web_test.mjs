@@ -1,106 +1,99 @@
 // The page of `make web` in a real browser: Debian's Chromium, headless,
 // driven by puppeteer-core (with a new empty profile, removed after), the
-// screen read from xterm.js's buffer, the site served by Python's
-// http.server as `make serve-web` does. One game goes through the steps in
-// order: each acts as a player would, then waits (10 s at most) until the
-// screen shows what must follow, which may be told from the screen before
-// the act. Eating, dying and restarting are the model's, the same code that
-// the golden sessions test byte for byte. Usage: node web_test.mjs SITE
+// screen read from xterm.js's buffer through the hook that `?test` adds. The
+// site is the zip's, unpacked into a new folder, served as `make serve-web`
+// serves it, and at the end opened from disk. The steps go in order: each acts
+// as a player would, then waits (10 s at most) until the page shows what must
+// follow, which may be told from the screen before the act; a step with a name
+// at its end saves a screenshot, BUILD/web-NAME.png, once it has passed. The
+// game's rules are the golden sessions'; here is what the page adds: keys and
+// swipes through it, its sizes, endings and failures. Any error in the page or
+// breach of its security policy fails the step. Usage: node web_test.mjs BUILD
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
-import { createRequire } from 'node:module';
+import { execFileSync, spawn } from 'node:child_process';
+import { mkdtempSync, readdirSync, renameSync, rmSync } from 'node:fs';
 import { after, test } from 'node:test';
+import puppeteer from '../../web/node_modules/puppeteer-core/lib/esm/puppeteer/puppeteer-core.js';
 
-const puppeteer = createRequire(new URL('../../web/', import.meta.url))('puppeteer-core');
-const [site, origin] = [process.argv[2], 'http://127.0.0.1:8765/'];
-const server = spawn('python3', ['-m', 'http.server', '-b', '127.0.0.1', '-d', site, '8765'], { stdio: 'ignore' });
-const browser = await puppeteer.launch({ executablePath: '/usr/bin/chromium',
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--disable-component-update'] });
-after(() => browser.close().finally(() => server.kill()));
-const page = await browser.newPage();
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const [build, disk, sleep] = [process.argv[2], mkdtempSync('/tmp/web-test-'), (ms) => new Promise((done) => setTimeout(done, ms))];
+const zip = readdirSync(build).find((name) => name.endsWith('-web.zip')), site = `${disk}/${zip.slice(0, -4)}`;
+execFileSync('unzip', ['-q', `${build}/${zip}`, '-d', disk]);
+const server = spawn('python3', [new URL('../../web/serve.py', import.meta.url).pathname, site, '8765'], { stdio: ['ignore', 'pipe', 'ignore'] });
+const browser = await new Promise((listens) => server.stdout.once('data', listens).once('end', listens)) // it listens, or has ended
+  .then(() => puppeteer.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--disable-component-update'] }));
+after(() => browser.close().finally(() => { server.kill(); rmSync(disk, { recursive: true }); }));
+// hidden: the head and the tab in front while the game's tab is hidden; game: its script, its WebAssembly inside
+const [page, faults, pairs, hidden, game] = [await browser.newPage(), [], new Set(), {}, `${site}/zintarapolke.js`];
+page.on('pageerror', (error) => faults.push(error.message)).on('console', (m) => /^CSP/.test(m.text()) && faults.push(m.text()));
+await page.evaluateOnNewDocument(() => document.addEventListener('securitypolicyviolation', (e) => console.error(`CSP: ${e.blockedURI}`)));
 
-// The rows, the head's board cell (background colour 10) and the food's (8,
-// with its value's two digits), whether the game has the alternate
-// screen, the text below the terminal, the page's counts.
+// The rows, the head's board cell (background colour 10), whether the game has
+// the alternate screen, what the page says and has focused, its counts, and
+// each text colour drawn, on the colour under it, as the page's theme has them.
 const look = () => page.evaluate(() => {
-  const { term, stats } = window.zintarapolke, buffer = term.buffer.active, s = { ...stats };
+  const { term, stats } = window.zintarapolke, buffer = term.buffer.active, s = { ...stats, pairs: [] };
+  const [theme, names] = [term.options.theme, 'black red green yellow blue magenta cyan white'.split(' ')];
+  const colour = (plain, i, or) => theme[plain ? or : i < 8 ? names[i] : `bright${names[i - 8].replace(/^./, (c) => c.toUpperCase())}`];
   s.rows = [...Array(term.rows).keys()].map((y) => buffer.getLine(y).translateToString());
-  for (let y = 1; y < term.rows; y++)
-    for (let x = 0, cell; (cell = buffer.getLine(y).getCell(x)); x += 2)
-      if (cell.getBgColor() === 10) s.head = { x: x / 2, y };
-      else if (cell.getBgColor() === 8) s.food = { x: x / 2, y, digits: s.rows[y].substr(x, 2) };
-  return { ...s, cols: term.cols, game: buffer.type === 'alternate', footer: document.querySelector('footer').innerText };
-});
-async function until(what, ok) {
-  for (let i = 0; i < 500; i++, await sleep(20)) if (ok(await look())) return;
-  assert.fail(`${what}: not within 10 s\n${(await look()).rows.join('\n')}`);
-}
+  for (let y = 0; y < term.rows; y++) for (let x = 0, c; (c = buffer.getLine(y).getCell(x)); x++) {
+    if (c.getChars().trim()) s.pairs.push(`${colour(c.isFgDefault(), c.getFgColor(), 'foreground')} ${colour(c.isBgDefault(), c.getBgColor(), 'background')}`);
+    if (y > 0 && x % 2 === 0 && c.getBgColor() === 10) s.head = { x: x / 2, y };
+  }
+  return { ...s, cols: term.cols, game: buffer.type === 'alternate', said: document.getElementById('said').textContent, focus: document.activeElement.id };
+}).then((s) => (assert.deepEqual(faults, []), s.pairs.forEach((pair) => pairs.add(pair)), s));
+const until = async (what, ok) => { for (let i = 0; i < 500; i++, await sleep(20)) if (ok(await look())) return;
+  assert.fail(`${what}: not within 10 s\n${(await look()).rows.join('\n')}`); };
 // How far the head went from A to B along DX, DY, the short way round the board's edges.
 const wrap = (d, n) => ((d % n) + n + (n >> 1)) % n - (n >> 1);
 const along = (a, b, dx, dy, s) => wrap(b.x - a.x, s.cols >> 1) * dx + wrap(b.y - a.y, s.rows.length - 1) * dy;
 const moved = (dx, dy) => (s, before, d = s.head ? along(before.head, s.head, dx, dy, s) : 0) =>
   d >= 2 || (d <= -2 && assert.fail('the other way'));
+const [title, press, touch] = ['ZINTARAPOLKE V1.0 - PRESS Q TO QUIT', (key) => () => page.keyboard.press(key), page.touchscreen];
 const shows = (text) => (s) => s.game && s.rows[0].includes(text);
-const size = (width, height) => () => page.setViewport({ width, height, hasTouch: true });
-const touch = page.touchscreen, swipe = (dx, dy) => () => touch.touchStart(300, 200) // 60 px from the middle
-  .then(() => touch.touchMove(300 + 60 * dx, 200 + 60 * dy)).then(() => touch.touchEnd());
-// The player's turns, each with the way the head must then go.
-const turns = [['w', 0, -1], ['a', -1, 0], ['s', 0, 1], ['d', 1, 0], ['ArrowUp', 0, -1], ['ArrowLeft', -1, 0],
-  ['ArrowDown', 0, 1], ['ArrowRight', 1, 0]].map(([key, dx, dy]) => [key, () => page.keyboard.press(key), dx, dy])
-  .concat([['a swipe down', swipe(0, 1), 0, 1], ['a swipe right', swipe(1, 0), 1, 0]]);
-let other, hiddenAt; // what a later step compares with
-
-// Steers the head onto the food: level with it, a turn its way, pressed until
-// it is taken (a turn lost takes the snake round the board once more).
-async function eat(s0, there = (f) => f && f.x === s0.food.x && f.y === s0.food.y) {
-  for (let s = s0, i = 0; i < 2000 && (!s.food || there(s.food)); i++, s = await sleep(10).then(look)) {
-    const { head: h = {}, food: f = {} } = s, v = h.x === f.x; // in its column (v), or in its row
-    if (v || h.y === f.y) await page.keyboard.press(along(h, f, +!v, +v, s) < 0 ? (v ? 'w' : 'a') : v ? 's' : 'd');
-  }
-}
-
-// Over 3 s: the page's counts of the waits that ended, of its frames and of
-// their bytes, and from the DevTools protocol the time its main thread was
-// busy (TaskDuration). A wake-up a frame is held exactly, and the bytes of
-// incremental frames as in a terminal (200 a frame at most). The busy time is
-// mostly the browser's, drawing ten frames a second (a page that changes just
-// a line of text as often is busy 2 to 4 % here): held to a quarter.
-async function idle() {
-  const [m0, s0] = [await page.metrics(), await look(), await sleep(3000)];
-  const [m1, s1] = [await page.metrics(), await look()];
-  const [wakeUps, frames, bytes] = [s1.wakeUps - s0.wakeUps, s1.writes - s0.writes, s1.bytes - s0.bytes];
-  const [span, busy] = [m1.Timestamp - m0.Timestamp, m1.TaskDuration - m0.TaskDuration];
-  console.log(`idle ${span.toFixed(2)} s: ${wakeUps} wake-ups, ${frames} frames, ${bytes} bytes, busy ${(100 * busy / span).toFixed(2)} %`);
-  assert.ok(wakeUps <= frames + 1 && frames >= 10 && bytes <= 200 * frames && busy <= 0.25 * span);
-}
+const view = (width, height, mobile = false) => () => page.setViewport({ width, height, isMobile: mobile, hasTouch: mobile, isLandscape: width > height });
+const swipe = (dx, dy) => () => touch.touchStart(190, 300).then(() => touch.touchMove(190 + 60 * dx, 300 + 60 * dy)).then(() => touch.touchEnd());
+const ended = (s) => !s.game && s.said.startsWith('The game has ended. To play again, press R or Enter, tap the board');
+const luminance = (hex) => [1, 3, 5].map((i) => parseInt(hex.substr(i, 2), 16) / 255) // WCAG's relative luminance
+  .reduce((sum, c, i) => sum + [0.2126, 0.7152, 0.0722][i] * (c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4), 0);
+const contrast = (pair) => pair.split(' ').map(luminance).sort((a, b) => b - a).reduce((a, b) => (a + 0.05) / (b + 0.05));
 
 const steps = [
-  ['the first screen shows the score, the title and a snake', async () => { // once the server listens
-    for (let i = 0; i < 50 && !(await size(720, 480)().then(() => page.goto(origin)).catch(() => 0)); i++) await sleep(100);
-  }, (s) => shows('SCORE: 0x0000')(s) && shows('ZINTARAPOLKE V1.0 - PRESS Q TO QUIT')(s) && s.head],
-  ...turns.map(([what, act, dx, dy]) => [`${what} steers`, act, moved(dx, dy)]),
+  ['the first screen shows the score, the title and a snake', () => view(720, 480)().then(() => page.goto('http://127.0.0.1:8765/?test')),
+    (s) => shows('SCORE: 0x0000')(s) && shows(title)(s) && s.head, 'desktop'],
+  ...[['w', 0, -1], ['a', -1, 0], ['s', 0, 1], ['d', 1, 0], ['ArrowUp', 0, -1], ['ArrowLeft', -1, 0], ['ArrowDown', 0, 1],
+    ['ArrowRight', 1, 0]].map(([key, dx, dy]) => [`${key} steers`, press(key), moved(dx, dy)]),
   ['keys wake the game at once, not at the next tick', () => page.keyboard.type('xxxxxxxxxx'), // ignored keys
     (s, before) => s.wakeUps - before.wakeUps >= s.writes - before.writes + 5],
-  ['food is eaten and the score grows by its value', () => look().then(eat), // the game's first food
-    (s, before) => shows(`SCORE: 0x00${before.food.digits}`)(s)],
-  ['a screenshot of the game', () => page.screenshot({ path: `${site}/../web-game.png` }), () => true],
-  // A and W head it up from any way it goes, then three turns at once go back into its body (five long).
-  ['three turns queued into the body end the game', () => page.keyboard.type('aw').then(() => sleep(500))
-    .then(() => page.keyboard.type('dsa')), shows('GAME OVER')],
-  ['R starts a new game', () => page.keyboard.press('r'), (s) => shows('PRESS Q TO QUIT')(s) && shows('SCORE: 0x0000')(s)],
-  ['under 10 rows the game pauses', size(720, 150), shows('PAUSED: RESIZE >= 10x10')],
-  ['a larger page refits', size(900, 480), (s) => shows('PRESS Q TO QUIT')(s) && s.cols > 90],
-  ['a hidden tab stops the game', async () => [hiddenAt, other] = [(await look()).head, await browser.newPage()], (s) => !s.game],
-  ['hidden, it draws nothing', () => sleep(2000), (s, before) => s.writes === before.writes],
-  ['shown again, it goes on without catching up', () => other.close().then(() => page.bringToFront()),
-    (s) => s.game && s.head && (along(hiddenAt, s.head, 1, 0, s) <= 8 || assert.fail('caught up'))],
-  ['idle: a wake-up a tick, and little of the main thread', idle, () => true],
-  ['Q ends with status 0, the main screen back', () => page.keyboard.press('q'),
-    (s) => !s.game && s.footer.includes('ended with status 0')],
-  ['a tap (R) plays again', () => touch.tap(300, 200), shows('PRESS Q TO QUIT')],
+  ['idle: a wake-up a frame, of 200 bytes at most', () => 0, (s, b, frames = s.writes - b.writes) => frames >= 30 &&
+    (assert.ok(s.wakeUps - b.wakeUps <= frames + 1 && s.bytes - b.bytes <= 200 * frames), true)],
+  ['a paste of 300,000 characters: the game goes on', () => page.evaluate(() => zintarapolke.term.paste('x'.repeat(3e5))), shows(title)],
+  ['under 10 rows the game pauses', view(720, 150), shows('PAUSED: RESIZE >= 10x10')],
+  ['a larger page refits', view(900, 480), (s) => shows(title)(s) && s.cols > 90],
+  ['a hidden tab stops the game', async () => Object.assign(hidden, { head: (await look()).head, tab: await browser.newPage() }), (s) => !s.game],
+  ['shown again, it goes on without catching up', () => hidden.tab.close().then(() => page.bringToFront()),
+    (s) => s.game && s.head && (along(hidden.head, s.head, 1, 0, s) <= 8 || assert.fail('caught up'))],
+  ['S heads it down; a shorter page folds it in: game over, said with the score', () => look().then((b) => press('s')()
+    .then(() => until('down', (s) => moved(0, 1)(s, b)))).then(() => until('low', (s) => s.head.y > s.rows.length * 0.6
+    && s.head.y < s.rows.length * 0.85)).then(view(900, 300)),
+    (s) => shows('GAME OVER')(s) && s.said.startsWith(`Game over, with a score of ${s.rows[0].slice(7, 13)}`), 'game-over'],
+  ['Q ends it, the main screen back, and the page says how to play again', press('q'), ended, 'after-q'],
+  ['Tab reaches Play again', press('Tab'), (s) => s.focus === 'again'],
+  ['Enter on it plays again', press('Enter'), shows(title)],
+  ['a phone held upright shows the whole status row', view(390, 844, true), shows(`SCORE: 0x0000 ${title}`), 'phone'],
+  ['a swipe down steers, into the lower half', swipe(0, 1), (s, b) => moved(0, 1)(s, b) && s.head.y > s.rows.length / 2],
+  ['turned sideways, the grid stays: no game over', view(844, 390, true), (s, b) => s.cols === b.cols && moved(0, 1)(s, b) && shows(title)(s), 'sideways'],
+  ['turned upright again, it goes on', view(390, 844, true), (s, b) => s.cols === b.cols && moved(0, 1)(s, b) && shows(title)(s)],
+  ['the Quit button ends the game', () => page.tap('#quit'), ended],
+  ['a tap (R) plays again', () => touch.tap(190, 300), shows(title)],
+  ['a failed download of the game says so', () => renameSync(game, `${game}~`) ?? page.reload(), (s) => /could not be downloaded/.test(s.said)],
+  ['Play again downloads it again: a game', () => renameSync(`${game}~`, game) ?? page.tap('#again'), shows(title)],
+  ['the zip opened from disk plays', () => page.goto(`file://${site}/index.html?test`), (s) => shows(title)(s) && s.head, 'disk'],
+  ['a swipe up steers there', swipe(0, -1), moved(0, -1)],
+  ['every text colour is at least 4.5 times as bright as the one under it', () => console.log([...pairs].map((p) => `${p}: ${contrast(p).toFixed(2)}`).join(', ')),
+    () => pairs.size >= 5 && [...pairs].every((p) => contrast(p) >= 4.5 || assert.fail(`${p}: ${contrast(p)}`))],
 ];
-for (const [what, act, expect] of steps) {
-  const play = async (before) => { await act(); await until(what, (s) => expect(s, before)); };
-  test(what, async () => play(await look().catch(() => null)));
-}
+for (const [what, act, expect, shot] of steps) test(what, async () => {
+  const before = await look().catch(() => null);
+  await Promise.resolve(act()).then(() => until(what, (s) => expect(s, before)));
+  if (shot) await page.screenshot({ path: `${build}/web-${shot}.png` });
+});
