@@ -27,8 +27,13 @@ inline constexpr std::string_view kSetUp[] = {
 
 // The way back, in the order the restore sends them after kAttributesReset,
 // each flushed on its own (where output is buffered, the reset rides on the
-// first flush).
+// first flush). The game's screen is erased before the main screen comes
+// back: a terminal without an alternate screen (the Linux console, a tmux
+// pane with alternate-screen off) would keep the last frame, with the
+// shell's prompt wherever the cursor was left.
 inline constexpr std::string_view kRestore[] = {
+    "\x1b[2J",     // the whole screen erased, in the default colours
+    "\x1b[1;1H",   // cursor to row 1, column 1
     "\x1b[?7h",     // automatic wrap on
     "\x1b[?1049l",  // main screen back, with its contents
     "\x1b[?25h",    // cursor shown

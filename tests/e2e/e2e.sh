@@ -150,7 +150,7 @@ case_endings() {
 # still come from the terminal.
 case_no_size() {
     local mouse_off=$'\e[?1015l\e[?1006l\e[?1003l\e[?1002l\e[?1000l'
-    local setup=$'\e[?1049h\e[1;1H\e[?7l\e[?25l'$mouse_off restore=$'\e[0m\e[?7h\e[?1049l\e[?25h'$mouse_off
+    local setup=$'\e[?1049h\e[1;1H\e[?7l\e[?25l'$mouse_off restore=$'\e[0m\e[2J\e[1;1H\e[?7h\e[?1049l\e[?25h'$mouse_off
     session 100 30 && type 'stty cols 0' && start
     within centred 80 "$title" && t send-keys C-s q || fail "not drawn for 80 columns"
     restored 0

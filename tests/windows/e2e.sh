@@ -59,7 +59,7 @@ start() {
 ended() {
     within 10 '! kill -0 $pid 2>/dev/null' && wait $pid; local status=$? && exec 3>&-
     [[ $status = $1 && $(<"$out") == $'\e[?1049h\e[1;1H\e[?7l\e[?25l'* &&
-        $(<"$out") == *$'\e[0m\e[?7h\e[?1049l\e[?25h\e[?1015l\e[?1006l\e[?1003l\e[?1002l\e[?1000l' ]] ||
+        $(<"$out") == *$'\e[0m\e[2J\e[1;1H\e[?7h\e[?1049l\e[?25h\e[?1015l\e[?1006l\e[?1003l\e[?1002l\e[?1000l' ]] ||
         fail "status $status, not $1, or no set-up first or no restore last"
 }
 
