@@ -32,8 +32,8 @@ inline constexpr std::string_view kSetUp[] = {
 // pane with alternate-screen off) would keep the last frame, with the
 // shell's prompt wherever the cursor was left.
 inline constexpr std::string_view kRestore[] = {
-    "\x1b[2J",     // the whole screen erased, in the default colours
-    "\x1b[1;1H",   // cursor to row 1, column 1
+    "\x1b[2J",      // the whole screen erased, in the default colours
+    "\x1b[1;1H",    // cursor to row 1, column 1
     "\x1b[?7h",     // automatic wrap on
     "\x1b[?1049l",  // main screen back, with its contents
     "\x1b[?25h",    // cursor shown
