@@ -15,13 +15,10 @@ int64_t msToNs(const std::string& ms) { return std::llround(std::stod(ms) * 1e6)
 
 std::string escape(std::string_view bytes) {
     std::string out;
-    for (const char c : bytes) {
+    for (const unsigned char c : bytes) {
         char hex[5];
-        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
-        if (c == '\x1b' || c == '\\')
-            out += c == '\\' ? "\\\\" : "\\e";
-        else
-            out += c >= 0x20 && c < 0x7F ? std::string(1, c) : hex;
+        std::snprintf(hex, sizeof hex, c == 0x1b ? "\\e" : c == '\\' ? "\\\\" : "\\x%02X", c);
+        out += c >= 0x20 && c < 0x7F && c != '\\' ? std::string(1, static_cast<char>(c)) : hex;
     }
     return out;
 }
@@ -29,13 +26,13 @@ std::string escape(std::string_view bytes) {
 std::string unescape(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-        } else if (text[++i] == 'x') {
+        const bool escaped = text[i] == '\\' && i + 1 < text.size();
+        const char c = escaped ? text[++i] : text[i];
+        if (escaped && c == 'x') {
             out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
             i += 2;
         } else {
-            out += text[i] == 'e' ? '\x1b' : text[i];
+            out += escaped && c == 'e' ? '\x1b' : c;
         }
     }
     return out;
