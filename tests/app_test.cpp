@@ -25,22 +25,20 @@ TEST(RunPass, TheClockIsReadAfterTheKeys) {
 // Console sizes and the boards they give: the odd last column unused, one
 // status row above the board, and a pause below 10 cells by 10 rows.
 TEST(PollTerminalSize, TheBoardFollowsTheConsole) {
-    struct Row {
-        console::WindowSize console;
-        int32_t width, height;
-        bool paused;
-    } rows[] = {{{81, 25}, 40, 24, false}, {{20, 10}, 10, 9, false}, {{19, 10}, 9, 9, true},
-                {{20, 9}, 10, 8, true},    {{3, 12}, 1, 11, true},   {{1, 1}, 0, 0, true}};
-    for (const Row& r : rows) {
+    for (const auto& [console, board] : {std::pair{console::WindowSize{81, 25}, "40x24"},
+                                         {{20, 10}, "10x9"},
+                                         {{19, 10}, "9x9 paused"},
+                                         {{20, 9}, "10x8 paused"},
+                                         {{3, 12}, "1x11 paused"},
+                                         {{1, 1}, "0x0 paused"}}) {
         fakeConsole() = {};
-        fakeConsole().size = r.console;
+        fakeConsole().size = console;
         GameApp app;
         app.pollTerminalSize();
-        const std::string size =
-            std::to_string(r.console.cols) + "x" + std::to_string(r.console.rows);
-        EXPECT_EQ(app.game.width, r.width) << size;
-        EXPECT_EQ(app.game.height, r.height) << size;
-        EXPECT_EQ(app.paused, r.paused) << size;
+        EXPECT_EQ(std::to_string(app.game.width) + "x" + std::to_string(app.game.height) +
+                      (app.paused ? " paused" : ""),
+                  board)
+            << console.cols << "x" << console.rows;
     }
 }
 
