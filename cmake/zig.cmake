@@ -10,7 +10,7 @@ set(ZINTARAPOLKE_ZIG_TARGET x86_64-linux-musl CACHE STRING "Zig's name of the ta
 # The programs CMake builds while it configures read this file too.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ZINTARAPOLKE_ZIG ZINTARAPOLKE_ZIG_TARGET)
 if(NOT EXISTS "${ZINTARAPOLKE_ZIG}")
-  message(FATAL_ERROR "ZINTARAPOLKE_ZIG must name a zig executable (`make macos` fetches one)")
+  message(FATAL_ERROR "ZINTARAPOLKE_ZIG must name a zig executable (`make macos` and `make static` fetch one)")
 endif()
 
 if(ZINTARAPOLKE_ZIG_TARGET MATCHES "^(aarch64|x86_64)-macos$")

@@ -96,7 +96,10 @@ void useUtf8() {
 }
 
 bool enterGameInput() {
-    // Binary mode only for a console: the runtime must not translate key bytes.
+    // Standard input's stream in binary mode, when it is a console: the
+    // runtime then turns no CR LF into LF and takes no Ctrl+Z as its end. The
+    // game's keys never pass through that stream (_getch reads the console's
+    // input itself), so this changes nothing the game reads.
     if (changeMode(STD_INPUT_HANDLE, console_modes::gameInputMode)) {
         _setmode(_fileno(stdin), _O_BINARY);
     }
