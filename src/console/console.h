@@ -1,7 +1,9 @@
 // The console layer: every operation the program needs from the console, in
 // one place. One implementation is linked in at build time: the Windows
 // console API (console_windows.cpp), termios and the controlling terminal on
-// Linux and macOS (console_posix.cpp), or a scripted fake in the unit tests.
+// Linux and macOS (console_posix.cpp with process_events_posix.cpp), a
+// terminal emulator on a web page (console_web.cpp), or a scripted fake in
+// the unit tests and the benchmarks.
 #pragma once
 
 #include <cstdint>

@@ -126,17 +126,16 @@ void onResize(int) {
 
 // Runs once (SA_RESETHAND), with SIGTTOU held off so that a crash behind the
 // shell still restores: only async-signal-safe calls, then the default
-// action of the same signal (core dump or termination) takes over. It gives
-// back only what the game still holds: after Ctrl+Z the terminal is the
-// shell's, and nothing is written to it. The modes go first: a write to an
-// output past its file-size limit (SIGXFSZ) ends the program at once.
+// action of the same signal (core dump or termination) takes over, within a
+// second whatever the output does. It gives back only what the game still
+// holds: after Ctrl+Z the terminal is the shell's, and nothing is written to
+// it. The modes go first: a write to an output past its file-size limit
+// (SIGXFSZ) ends the program at once.
 void onCrashSignal(int sig) {
     const int savedErrno = errno;
-    if (posix_console::restoreFoundModes() &&
-        write(STDOUT_FILENO, crashRestore, crashRestoreLength) < 0) {
-        // Nothing more can be done about a broken output.
-    }
-    posix_console::giveBackOutputFlags();
+    const bool held = posix_console::restoreFoundModes();
+    posix_console::writeCrashRestore(held ? std::string_view{crashRestore, crashRestoreLength}
+                                          : std::string_view{});
     errno = savedErrno;
     raise(sig);
 }
@@ -300,7 +299,6 @@ bool takeContinue() {
 }
 
 void finishQuitEvent() {
-    posix_console::giveBackOutputFlags();
     const int sig = quitSignal;
     if (sig == 0) return;  // no signal, or only a broken output: status 0
     raiseDefault(sig);
