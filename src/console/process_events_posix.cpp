@@ -18,6 +18,7 @@
 
 #include "console/console.h"
 #include "console/posix_console.h"
+#include "console/steady_clock.h"
 #include "console/vt.h"
 
 namespace {
@@ -186,6 +187,13 @@ bool canStop() { return !tstpIgnored && getpgrp() != getsid(0); }
 // until the whole group has been sent it: a stop from outside that comes
 // meanwhile is the same stop, not one that stops the game alone before its
 // kill, which the next continue would then run straight into.
+//
+// While the signal is held off, a continue from outside discards it (the
+// kernel drops a pending stop when SIGCONT is sent). One that came after the
+// test of continued but before the kill did not: it is seen after the kill,
+// and the held stop is dropped by hand, and the rest of the group, which the
+// kill stopped, is continued. Without that, such a continue (the shell's fg
+// landing just then) would be lost, and the job would stop again at once.
 void stopGroup(int sig) {
     if (sig == SIGTTOU ? ttouIgnored : tstpIgnored) return;
     sigset_t held, before;
@@ -195,12 +203,24 @@ void stopGroup(int sig) {
     if (continued == 0) {
         setAction(sig, SIG_DFL);
         kill(0, sig);
+        if (continued != 0) {
+            setAction(sig, SIG_IGN);  // drops the held stop
+            kill(0, SIGCONT);
+        }
         sigprocmask(SIG_SETMASK, &before, nullptr);  // stopped here until continued
         sigprocmask(SIG_BLOCK, &held, nullptr);
-        if (sig == SIGTSTP) setAction(SIGTSTP, onStopSignal);
+        setAction(sig, sig == SIGTSTP ? onStopSignal : SIG_DFL);
     }
     sigprocmask(SIG_SETMASK, &before, nullptr);
 }
+
+// A continue may come before the shell has taken the terminal after the
+// stop it ends: the shell noticed the stop (SIGSTOP from outside) and takes
+// the terminal a moment later, while the game, continued, already found
+// itself in the foreground. For a while after each continue, every pass looks
+// again (one call more), and a game found behind the shell stops as if continued there.
+constexpr int64_t kWatchAfterContinueNs = 2'000'000'000;
+int64_t watchForegroundUntilNs = 0;
 
 }  // namespace
 
@@ -291,10 +311,14 @@ bool takeStopRequest() {
 void stopUntilContinued() { stopGroup(SIGTSTP); }
 
 bool takeContinue() {
-    if (continued == 0) return false;
+    if (continued == 0) {
+        if (steadyClockNs() >= watchForegroundUntilNs || !posix_console::inBackground())
+            return false;
+    }
     continued = 0;
     posix_console::stopWhileInBackground();
     continued = 0;  // the continue that brought it to the foreground is this one
+    watchForegroundUntilNs = steadyClockNs() + kWatchAfterContinueNs;
     return true;
 }
 
