@@ -25,8 +25,9 @@ namespace {
 
 // ===================== Flags ==============================================
 
-// Written by the handlers, read by the main loop. Handlers do nothing else
-// (the crash handler aside), so nothing is drawn or allocated in them.
+// Written by the handlers, read by the main loop. Handlers do nothing else,
+// but for the quit handler's unblocking of a write under way and the crash
+// handler's restore, so nothing is drawn or allocated in them.
 volatile sig_atomic_t quitSignal = 0;   // a signal that ends the program, once seen
 volatile sig_atomic_t stopRequest = 0;  // SIGTSTP from outside, or the suspend key
 volatile sig_atomic_t continued = 0;    // SIGCONT
