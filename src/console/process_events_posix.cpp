@@ -152,7 +152,14 @@ void setAction(int sig, void (*handler)(int), int flags = SA_RESTART) {
     action.sa_handler = handler;
     action.sa_flags = flags;
     sigemptyset(&action.sa_mask);
-    if (handler == onCrashSignal) sigaddset(&action.sa_mask, SIGTTOU);
+    if (handler == onCrashSignal) {
+        sigaddset(&action.sa_mask, SIGTTOU);
+    } else if (handler != SIG_DFL && handler != SIG_IGN) {
+        // One recording handler never interrupts another halfway: a stop
+        // that cut into a continue's handler would leave neither recorded.
+        for (const int held : {SIGTSTP, SIGCONT, SIGWINCH})
+            sigaddset(&action.sa_mask, held);
+    }
     sigaction(sig, &action, nullptr);
 }
 
@@ -257,9 +264,14 @@ bool stopRequested() { return stopRequest != 0; }
 // for touching its modes, rather than draw over the shell's prompt. Where
 // that stop is discarded (an orphaned group), it waits for the terminal,
 // looking again every 100 ms or at any signal.
+//
+// A continue is forgotten only before the test for the foreground, never
+// after it: the shell's fg gives the terminal before it continues, so one
+// that comes after the test is seen by the stop, which then does not stop.
 void stopWhileInBackground() {
-    while (inBackground() && quitSignal == 0) {
+    while (quitSignal == 0) {
         continued = 0;
+        if (!inBackground()) return;
         stopGroup(SIGTTOU);
         if (continued != 0) continue;
         const timespec pause{0, 100'000'000};
