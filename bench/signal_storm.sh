@@ -37,7 +37,7 @@ for ((storm = 1; storm <= storms; storm++)); do
     printf 'echo $$ >pid; exec "%s"\n' "$bin" >"$dir/game"
     t new -d -c "$dir" -x 80 -y 24 "env -i PATH=$PATH TERM=screen PS1='$ ' bash --norc --noprofile -i"
     type 'stty -g >before; bash game; echo $? >>rcs; stty -g >after'
-    within 5 painted || { note "no start" "-"; continue; }
+    within 15 painted || { note "no start" "-"; continue; }
     pid=$(cat "$dir/pid")
     for ((i = 1; i <= count; i++)); do
         if ((i < count)); then sig=(STOP TSTP CONT WINCH) && sig=${sig[RANDOM % 4]}
@@ -45,7 +45,7 @@ for ((storm = 1; storm <= storms; storm++)); do
         kill "-$sig" "$pid" 2>/dev/null
     done
     sleep 0.8
-    # The shell's record of the job, as `jobs` shows it, may say it stopped.
+    rm -f "$dir/after"
     type 'fg; echo fg$? >>rcs; stty -g >after'
     if ! within 3 moving; then
         note "not moving after one fg" "game $(state)"
@@ -60,7 +60,7 @@ for ((storm = 1; storm <= storms; storm++)); do
             within 5 eval '! alive' || { note "killed" "game $(state)"; kill -KILL "$pid"; }
         }
     fi
-    within 3 test -s "$dir/after"
+    within 5 test -s "$dir/after"
     last=$(tail -1 "$dir/rcs" 2>/dev/null)
     [ "${last#fg}" = 0 ] || note "status not 0" "-"
     first_fg=$(grep -m1 '^fg' "$dir/rcs")
