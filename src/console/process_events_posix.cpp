@@ -226,7 +226,8 @@ void stopGroup(int sig) {
 // stop it ends: the shell noticed the stop (SIGSTOP from outside) and takes
 // the terminal a moment later, while the game, continued, already found
 // itself in the foreground. For a while after each continue, every pass looks
-// again (one call more), and a game found behind the shell stops as if continued there.
+// again (one call more), and a game found behind the shell stops as if
+// continued there.
 constexpr int64_t kWatchAfterContinueNs = 2'000'000'000;
 int64_t watchForegroundUntilNs = 0;
 
