@@ -15,7 +15,9 @@ set -u
 bin=$(realpath "$1") storms=${2:-100} RANDOM=${3:-1}
 count=${STORM_SIGNALS:-400}
 dir=$(mktemp -d /tmp/zintarapolke-storm-XXXXXX)
-t() { tmux -f /dev/null -S "$dir/socket" "$@" 2>/dev/null; }
+# A server of its own for each storm: a new one on the last one's socket
+# may start while the old one is still going away, and then show nothing.
+t() { tmux -f /dev/null -S "$dir/socket${storm:-}" "$@" 2>/dev/null; }
 trap 't kill-server; rm -rf "$dir"' EXIT
 # Polls every 20 ms for up to $1 seconds until the rest succeeds.
 within() { local i n=$(($1 * 50)); shift; for ((i = 0; i < n; i++)); do "$@" && return 0; sleep 0.02; done; return 1; }
@@ -32,12 +34,11 @@ declare -A classes
 note() { classes[$1]=$((${classes[$1]:-0} + 1)); echo "storm $storm: $1 (statuses $(rcs); $2)"; }
 
 for ((storm = 1; storm <= storms; storm++)); do
-    t kill-server
     rm -f "$dir"/{pid,rcs,before,after,found}
     printf 'echo $$ >pid; exec "%s"\n' "$bin" >"$dir/game"
     t new -d -c "$dir" -x 80 -y 24 "env -i PATH=$PATH TERM=screen PS1='$ ' bash --norc --noprofile -i"
     type 'stty -g >before; bash game; echo $? >>rcs; stty -g >after'
-    within 15 painted || { note "no start" "-"; continue; }
+    within 15 painted || { note "no start" "screen: $(t capture-pane -p | grep -v '^$' | tr '\n' '|')"; t kill-server; continue; }
     pid=$(cat "$dir/pid")
     for ((i = 1; i <= count; i++)); do
         if ((i < count)); then sig=(STOP TSTP CONT WINCH) && sig=${sig[RANDOM % 4]}
@@ -70,7 +71,9 @@ for ((storm = 1; storm <= storms; storm++)); do
     [ -n "${STORM_VERBOSE:-}" ] && echo "storm $storm: statuses $(rcs)"
     flags=$(t display -p '#{alternate_on}#{cursor_flag}#{wrap_flag}')
     [ "$flags" = 011 ] || note "screen flags $flags, not 011" "-"
+    t kill-server
 done
+storm=
 echo "$storms storms of $count signals with $(basename "$bin"):"
 for class in "${!classes[@]}"; do echo "  ${classes[$class]}  $class"; done
 echo "  (a storm may fall in several classes)"
