@@ -154,9 +154,10 @@ void setAction(int sig, void (*handler)(int), int flags = SA_RESTART) {
     sigemptyset(&action.sa_mask);
     if (handler == onCrashSignal) {
         sigaddset(&action.sa_mask, SIGTTOU);
-    } else if (handler != SIG_DFL && handler != SIG_IGN) {
+    } else {
         // One recording handler never interrupts another halfway: a stop
         // that cut into a continue's handler would leave neither recorded.
+        // (No effect with SIG_DFL or SIG_IGN.)
         for (const int held : {SIGTSTP, SIGCONT, SIGWINCH})
             sigaddset(&action.sa_mask, held);
     }
@@ -329,9 +330,8 @@ bool takeContinue() {
         if (steadyClockNs() >= watchForegroundUntilNs || !posix_console::inBackground())
             return false;
     }
-    continued = 0;
+    // Forgets this continue, and the one that brings it to the foreground.
     posix_console::stopWhileInBackground();
-    continued = 0;  // the continue that brought it to the foreground is this one
     watchForegroundUntilNs = steadyClockNs() + kWatchAfterContinueNs;
     return true;
 }
