@@ -24,14 +24,17 @@ void GameApp::run() {
         if (suspended) suspend();
         const bool continued = console::takeContinue();
         // Ctrl+Z gave the terminal back, so it is taken again however short
-        // the stop. A stop from outside left the game's modes in place: only
-        // one that kept the game from a tick is worth a redraw, and a
-        // continue that followed no stop changes nothing.
-        const bool due = suspended || (continued && schedule.missedTickAt(console::nowNs()));
+        // the stop. So is it after any continue: a stop from outside (SIGSTOP,
+        // which no handler sees) let the shell take the terminal, and a shell
+        // such as bash then puts its own modes back on it and draws its
+        // prompt. Only a stop that kept the game from a tick restarts the
+        // clock: a continue that followed no stop keeps the snake's pace.
+        const bool restart = suspended || (continued && schedule.missedTickAt(console::nowNs()));
         // Ended while stopped (kill %1 sends SIGTERM, then SIGCONT): the game
         // may be behind the shell, and nothing more may touch the terminal
         // but the restore.
-        if (console::quitEventSeen() || (due && !resume(schedule))) break;
+        if (console::quitEventSeen()) break;
+        if ((suspended || continued) && !resume(schedule, restart)) break;
     }
 }
 
@@ -107,14 +110,14 @@ void GameApp::suspend() {
     console::stopUntilContinued();
 }
 
-bool GameApp::resume(TickSchedule& schedule) {
+bool GameApp::resume(TickSchedule& schedule, bool restartClock) {
     // Whatever stopped the game (Ctrl+Z, or a stop from outside after which
     // the shell may have drawn on the screen), the game mode goes back on
     // and the screen is drawn anew, at the window's size now.
     if (!TerminalMode::enter()) return false;
     fullRedraw = true;
     pollTerminalSize();
-    schedule.start(console::nowNs());  // time spent stopped is not caught up
+    if (restartClock) schedule.start(console::nowNs());  // time spent stopped is not caught up
     render();
     return true;
 }

@@ -41,7 +41,8 @@ struct GameApp {
     void restart();
     // Ctrl+Z: the console back to normal, then stopped until continued.
     void suspend();
-    // After a stop: game mode on again, a full redraw, no catch-up ticks.
-    // False when the game ended before it had the console again.
-    bool resume(TickSchedule& schedule);
+    // After a stop or a continue: game mode on again and a full redraw; with
+    // restartClock, no catch-up ticks for the time stopped. False when the
+    // game ended before it had the console again.
+    bool resume(TickSchedule& schedule, bool restartClock);
 };

@@ -1,7 +1,9 @@
 // The console layer: every operation the program needs from the console, in
 // one place. One implementation is linked in at build time: the Windows
 // console API (console_windows.cpp), termios and the controlling terminal on
-// Linux and macOS (console_posix.cpp), or a scripted fake in the unit tests.
+// Linux and macOS (console_posix.cpp with process_events_posix.cpp), a
+// terminal emulator on a web page (console_web.cpp), or a scripted fake in
+// the unit tests and the benchmarks.
 #pragma once
 
 #include <cstdint>
@@ -71,8 +73,12 @@ void flushOut();
 // Process-level events that must end or suspend the game in an orderly way:
 // an interrupt, termination or any other signal that would end the program, a
 // closed terminal, a closed output pipe; on Linux and macOS also a stop, from
-// the suspend key or from outside, and a continue. Handlers only set flags;
-// the main loop asks for them here.
+// the suspend key or from outside, and a continue. On Linux and macOS the
+// handlers record what came and wake the wait; the main loop asks for it
+// here. Two do more, for what no later step could do: the quit handler makes
+// a write already under way non-blocking (standard output's flags go back
+// at the end of the restore), and the crash handler restores the terminal
+// itself, since the program may be in any state.
 void watchProcessEvents();
 bool quitEventSeen();
 // True once per stop request, and only where the game can be stopped (a
@@ -81,9 +87,10 @@ bool takeStopRequest();
 // Stops the game's whole process group, returning once continued.
 void stopUntilContinued();
 // True once after the program was continued from a stop of any kind, or sent
-// SIGCONT without one. When it is continued in the background it first stops
-// again, until it is brought to the foreground: the terminal is then the
-// game's again.
+// SIGCONT without one, or found behind the shell soon after a continue (the
+// shell took the terminal for a stop it saw). When it is in the background
+// it first stops again, until it is brought to the foreground: the terminal
+// is then the game's again, and the caller sets up game mode anew.
 bool takeContinue();
 void finishQuitEvent();  // after the restore: take the event's default action
 

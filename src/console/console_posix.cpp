@@ -26,10 +26,8 @@ namespace {
 
 // ===================== Waiting on descriptors =============================
 
-constexpr int64_t kWaitForever = -1;
-
 // Waits until fds[i] is ready to read (or, with forWrite, to write), for
-// timeoutNs at most (not negative, or kWaitForever), and fills ready[i].
+// timeoutNs at most (not negative), and fills ready[i].
 // Returns the number ready, 0 at the timeout, -1 when a signal interrupted
 // the wait. Negative descriptors are left out.
 int waitReady(const int (&fds)[2], bool (&ready)[2], bool forWrite, int64_t timeoutNs) {
@@ -40,7 +38,7 @@ int waitReady(const int (&fds)[2], bool (&ready)[2], bool forWrite, int64_t time
     pollfd p[2] = {{fds[0], event, 0}, {fds[1], event, 0}};
     const timespec timeout{static_cast<time_t>(timeoutNs / 1'000'000'000),
                            static_cast<long>(timeoutNs % 1'000'000'000)};
-    const int n = ppoll(p, 2, timeoutNs == kWaitForever ? nullptr : &timeout, nullptr);
+    const int n = ppoll(p, 2, &timeout, nullptr);
     // A hang-up or an error counts too: the call that follows finds it out.
     ready[0] = n > 0 && p[0].revents != 0;
     ready[1] = n > 0 && p[1].revents != 0;
@@ -56,9 +54,7 @@ int waitReady(const int (&fds)[2], bool (&ready)[2], bool forWrite, int64_t time
     for (const int fd : fds) {
         if (fd < 0) continue;
         if (fd >= FD_SETSIZE) {
-            const int64_t napNs =
-                timeoutNs == kWaitForever ? 10'000'000 : std::min<int64_t>(timeoutNs, 10'000'000);
-            const timespec nap{0, static_cast<long>(napNs)};
+            const timespec nap{0, static_cast<long>(std::min<int64_t>(timeoutNs, 10'000'000))};
             nanosleep(&nap, nullptr);
             ready[0] = fds[0] >= 0;
             ready[1] = fds[1] >= 0;
@@ -70,8 +66,8 @@ int waitReady(const int (&fds)[2], bool (&ready)[2], bool forWrite, int64_t time
     // Rounded up to whole microseconds: waking before the tick costs a pass.
     const int64_t us = (timeoutNs + 999) / 1000;
     timeval timeout{static_cast<time_t>(us / 1'000'000), static_cast<suseconds_t>(us % 1'000'000)};
-    const int n = select(top + 1, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr,
-                         timeoutNs == kWaitForever ? nullptr : &timeout);
+    const int n =
+        select(top + 1, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr, &timeout);
     ready[0] = n > 0 && fds[0] >= 0 && FD_ISSET(fds[0], &set);
     ready[1] = n > 0 && fds[1] >= 0 && FD_ISSET(fds[1], &set);
     return n;
@@ -96,6 +92,8 @@ volatile sig_atomic_t foundModesFd = -1;  // set once foundModes holds them
 // The game's modes are on the terminal: from the entry to game mode to the
 // restore. Only then has a restore anything to give back.
 volatile sig_atomic_t gameModesOn = 0;
+// The game's modes as the terminal took them, read back after each entry.
+termios gameModes{};
 
 // ===================== Keys ===============================================
 
@@ -196,6 +194,12 @@ void writeBeforeLeaving(std::string_view bytes) {
     }
 }
 
+void giveBackOutputFlags() {
+    if (outputFlagsFound < 0) return;
+    fcntl(STDOUT_FILENO, F_SETFL, outputFlagsFound);
+    outputFlagsFound = -1;
+}
+
 // A non-blocking output (made so by whoever started the game) that is full:
 // the wait looks again for a quit signal now and then, since one that came
 // just before it would not end it.
@@ -219,8 +223,15 @@ bool inBackground() {
 
 bool restoreFoundModes() {
     if (gameModesOn == 0) return false;
-    tcsetattr(foundModesFd, TCSANOW, &foundModes);
     gameModesOn = 0;
+    // A second game started in the same terminal while this one played (the
+    // other side of a pipe) found this one's modes and took them for the
+    // terminal's own. Whichever ends first puts back the modes found before
+    // both; the other then finds modes that are no longer its own, and
+    // leaves them as they are.
+    termios now;
+    if (tcgetattr(foundModesFd, &now) != 0 || termios_modes::sameModes(now, gameModes))
+        tcsetattr(foundModesFd, TCSANOW, &foundModes);
     return true;
 }
 
@@ -228,10 +239,22 @@ void unblockPendingWrite() {
     if (writingOut != 0) makeOutputNonBlocking();
 }
 
-void giveBackOutputFlags() {
-    if (outputFlagsFound < 0) return;
-    fcntl(STDOUT_FILENO, F_SETFL, outputFlagsFound);
-    outputFlagsFound = -1;
+void writeCrashRestore(std::string_view bytes) {
+    if (!bytes.empty()) makeOutputNonBlocking();
+    const int64_t deadline = steadyClockNs() + kLeavingWaitNs;
+    bool ready[2];
+    while (!bytes.empty()) {
+        const ssize_t n = write(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n == 0 || (errno != EINTR && !outputFull())) break;
+        const int64_t left = deadline - steadyClockNs();
+        if (left <= 0) break;
+        waitReady({STDOUT_FILENO, -1}, ready, true, left);
+    }
+    giveBackOutputFlags();
 }
 
 }  // namespace posix_console
@@ -312,9 +335,10 @@ bool enterGameInput() {
     if (posix_console::quitSignalSeen()) return false;
     // From behind the shell, the terminal stops the job here (SIGTTOU) until
     // it is in the foreground again.
+    gameModes = termios_modes::gameMode(foundModes);
     gameModesOn = 1;
-    const termios game = termios_modes::gameMode(foundModes);
-    tcsetattr(fd, TCSANOW, &game);
+    tcsetattr(fd, TCSANOW, &gameModes);
+    tcgetattr(fd, &gameModes);  // the terminal may keep some bits as they were
     return true;
 }
 
@@ -328,7 +352,12 @@ void beginRestore() {
     sigprocmask(SIG_BLOCK, &ttou, &maskBeforeRestore);
 }
 
-void endRestore() { sigprocmask(SIG_SETMASK, &maskBeforeRestore, nullptr); }
+// The restore is the last thing written, whatever way the game ends (Q, a
+// signal, an exception unwinding): standard output's flags go back here.
+void endRestore() {
+    giveBackOutputFlags();
+    sigprocmask(SIG_SETMASK, &maskBeforeRestore, nullptr);
+}
 
 // The whole of bytes in one write where the output takes it, else as many as
 // it needs: partial writes and interruptions go on where they stopped. A
@@ -349,8 +378,9 @@ void writeOut(std::string_view bytes) {
             waitReady({STDOUT_FILENO, -1}, ready, true, kFullOutputRecheckNs);
         } else if (n == 0 || errno != EINTR) {
             // The reader of a pipe has gone: the game ends as for Q (when
-            // SIGPIPE is ignored, this error is all that comes).
-            if (errno == EPIPE) outputBroken = true;
+            // SIGPIPE is ignored, this error is all that comes). A write that
+            // took nothing without an error set no errno to look at.
+            if (n < 0 && errno == EPIPE) outputBroken = true;
             break;
         }
     }

@@ -3,6 +3,8 @@
 // (process_events_posix.cpp). Nothing else includes this.
 #pragma once
 
+#include <string_view>
+
 // Linux's own calls and signals (ppoll, SIGPWR and SIGSTKFLT), unless
 // the build asks for the portable path that macOS and the BSDs take.
 #if defined(__linux__) && !defined(ZINTARAPOLKE_PORTABLE_POSIX)
@@ -25,9 +27,10 @@ bool restoreFoundModes();
 // write could otherwise wait for as long as the output takes nothing.
 // Async-signal-safe.
 void unblockPendingWrite();
-// Standard output's flags as found again, after the last write.
-// Async-signal-safe.
-void giveBackOutputFlags();
+// The crash handler's restore (bytes, possibly none): what the output does
+// not take within half a second is given up, as after a quit signal, and
+// standard output's flags are as found again afterwards. Async-signal-safe.
+void writeCrashRestore(std::string_view bytes);
 
 // ---- The process events (process_events_posix.cpp) ----
 

@@ -18,14 +18,16 @@
 
 #include "console/console.h"
 #include "console/posix_console.h"
+#include "console/steady_clock.h"
 #include "console/vt.h"
 
 namespace {
 
 // ===================== Flags ==============================================
 
-// Written by the handlers, read by the main loop. Handlers do nothing else
-// (the crash handler aside), so nothing is drawn or allocated in them.
+// Written by the handlers, read by the main loop. Handlers do nothing else,
+// but for the quit handler's unblocking of a write under way and the crash
+// handler's restore, so nothing is drawn or allocated in them.
 volatile sig_atomic_t quitSignal = 0;   // a signal that ends the program, once seen
 volatile sig_atomic_t stopRequest = 0;  // SIGTSTP from outside, or the suspend key
 volatile sig_atomic_t continued = 0;    // SIGCONT
@@ -126,17 +128,16 @@ void onResize(int) {
 
 // Runs once (SA_RESETHAND), with SIGTTOU held off so that a crash behind the
 // shell still restores: only async-signal-safe calls, then the default
-// action of the same signal (core dump or termination) takes over. It gives
-// back only what the game still holds: after Ctrl+Z the terminal is the
-// shell's, and nothing is written to it. The modes go first: a write to an
-// output past its file-size limit (SIGXFSZ) ends the program at once.
+// action of the same signal (core dump or termination) takes over, within a
+// second whatever the output does. It gives back only what the game still
+// holds: after Ctrl+Z the terminal is the shell's, and nothing is written to
+// it. The modes go first: a write to an output past its file-size limit
+// (SIGXFSZ) ends the program at once.
 void onCrashSignal(int sig) {
     const int savedErrno = errno;
-    if (posix_console::restoreFoundModes() &&
-        write(STDOUT_FILENO, crashRestore, crashRestoreLength) < 0) {
-        // Nothing more can be done about a broken output.
-    }
-    posix_console::giveBackOutputFlags();
+    const bool held = posix_console::restoreFoundModes();
+    posix_console::writeCrashRestore(held ? std::string_view{crashRestore, crashRestoreLength}
+                                          : std::string_view{});
     errno = savedErrno;
     raise(sig);
 }
@@ -151,7 +152,15 @@ void setAction(int sig, void (*handler)(int), int flags = SA_RESTART) {
     action.sa_handler = handler;
     action.sa_flags = flags;
     sigemptyset(&action.sa_mask);
-    if (handler == onCrashSignal) sigaddset(&action.sa_mask, SIGTTOU);
+    if (handler == onCrashSignal) {
+        sigaddset(&action.sa_mask, SIGTTOU);
+    } else {
+        // One recording handler never interrupts another halfway: a stop
+        // that cut into a continue's handler would leave neither recorded.
+        // (No effect with SIG_DFL or SIG_IGN.)
+        for (const int held : {SIGTSTP, SIGCONT, SIGWINCH})
+            sigaddset(&action.sa_mask, held);
+    }
     sigaction(sig, &action, nullptr);
 }
 
@@ -187,6 +196,13 @@ bool canStop() { return !tstpIgnored && getpgrp() != getsid(0); }
 // until the whole group has been sent it: a stop from outside that comes
 // meanwhile is the same stop, not one that stops the game alone before its
 // kill, which the next continue would then run straight into.
+//
+// While the signal is held off, a continue from outside discards it (the
+// kernel drops a pending stop when SIGCONT is sent). One that came after the
+// test of continued but before the kill did not: it is seen after the kill,
+// and the held stop is dropped by hand, and the rest of the group, which the
+// kill stopped, is continued. Without that, such a continue (the shell's fg
+// landing just then) would be lost, and the job would stop again at once.
 void stopGroup(int sig) {
     if (sig == SIGTTOU ? ttouIgnored : tstpIgnored) return;
     sigset_t held, before;
@@ -196,12 +212,25 @@ void stopGroup(int sig) {
     if (continued == 0) {
         setAction(sig, SIG_DFL);
         kill(0, sig);
+        if (continued != 0) {
+            setAction(sig, SIG_IGN);  // drops the held stop
+            kill(0, SIGCONT);
+        }
         sigprocmask(SIG_SETMASK, &before, nullptr);  // stopped here until continued
         sigprocmask(SIG_BLOCK, &held, nullptr);
-        if (sig == SIGTSTP) setAction(SIGTSTP, onStopSignal);
+        setAction(sig, sig == SIGTSTP ? onStopSignal : SIG_DFL);
     }
     sigprocmask(SIG_SETMASK, &before, nullptr);
 }
+
+// A continue may come before the shell has taken the terminal after the
+// stop it ends: the shell noticed the stop (SIGSTOP from outside) and takes
+// the terminal a moment later, while the game, continued, already found
+// itself in the foreground. For a while after each continue, every pass looks
+// again (one call more), and a game found behind the shell stops as if
+// continued there.
+constexpr int64_t kWatchAfterContinueNs = 2'000'000'000;
+int64_t watchForegroundUntilNs = 0;
 
 }  // namespace
 
@@ -237,9 +266,14 @@ bool stopRequested() { return stopRequest != 0; }
 // for touching its modes, rather than draw over the shell's prompt. Where
 // that stop is discarded (an orphaned group), it waits for the terminal,
 // looking again every 100 ms or at any signal.
+//
+// A continue is forgotten only before the test for the foreground, never
+// after it: the shell's fg gives the terminal before it continues, so one
+// that comes after the test is seen by the stop, which then does not stop.
 void stopWhileInBackground() {
-    while (inBackground() && quitSignal == 0) {
+    while (quitSignal == 0) {
         continued = 0;
+        if (!inBackground()) return;
         stopGroup(SIGTTOU);
         if (continued != 0) continue;
         const timespec pause{0, 100'000'000};
@@ -292,15 +326,17 @@ bool takeStopRequest() {
 void stopUntilContinued() { stopGroup(SIGTSTP); }
 
 bool takeContinue() {
-    if (continued == 0) return false;
-    continued = 0;
+    if (continued == 0) {
+        if (steadyClockNs() >= watchForegroundUntilNs || !posix_console::inBackground())
+            return false;
+    }
+    // Forgets this continue, and the one that brings it to the foreground.
     posix_console::stopWhileInBackground();
-    continued = 0;  // the continue that brought it to the foreground is this one
+    watchForegroundUntilNs = steadyClockNs() + kWatchAfterContinueNs;
     return true;
 }
 
 void finishQuitEvent() {
-    posix_console::giveBackOutputFlags();
     const int sig = quitSignal;
     if (sig == 0) return;  // no signal, or only a broken output: status 0
     raiseDefault(sig);

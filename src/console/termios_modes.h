@@ -6,6 +6,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <iterator>
+
 namespace termios_modes {
 
 // Off in game mode: line input and echo; extended input processing, so
@@ -36,6 +39,13 @@ inline termios gameMode(termios t) {
     for (const int index : kSuspendChars)
         t.c_cc[index] = _POSIX_VDISABLE;
     return t;
+}
+
+// Two records hold the same modes: the flags and the control characters (the
+// speeds, and whatever else a C library keeps beside them, are left out).
+inline bool sameModes(const termios& a, const termios& b) {
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && std::equal(std::begin(a.c_cc), std::end(a.c_cc), b.c_cc);
 }
 
 // The key byte is one the terminal, in the modes found, turns into a stop.

@@ -98,24 +98,29 @@ case_steering_application() { steering h; }
 # the crash path; SIGTSTP from outside stops the job with the terminal
 # restored. Ended where the terminal is the shell's (behind it before the game
 # ever had it, or after Ctrl+Z), the game writes nothing: the wrap the shell
-# turned off stays off (WRAP 0). HOW is a key, kill SIGNAL, stuck (SIGTERM
-# while the output, a pipe shrunk to a page, takes nothing, and its reader
-# never reads), slow (the reader starts once the game waits for the output
-# after SIGTERM), or
-# nothing (the game ends itself, or the job ends it).
+# turned off stays off (WRAP 0). HOW is a key, kill SIGNAL, stuck SIGNAL
+# (while the output, a pipe that is full, takes nothing, and its reader never
+# reads: the game still ends within a second, the crash path too), slow
+# (the reader starts once the game waits for the output after SIGTERM), two
+# (two games in a pipeline, the second started once the first plays: SIGTERM
+# to the first, then to the second), or nothing (the game ends itself, or the
+# job ends it).
 ending() {
     session && start "${3:-sh game}" "${4:-}"
     case $1 in
     kill*) within painted && signal "${1#kill }" ;;
-    stuck) within in_write && signal TERM &&
+    stuck*) within in_write && signal "${1#stuck }" &&
         within test -s "$dir/rc" && t send-keys C-c || fail "not ended while its output was stuck" ;;
-    slow) within in_write && signal TERM && within grep -qsE 'poll|select' "/proc/$(gamepid)/wchan" ||
+    two) within test -s "$dir/first" && within waiting && kill -TERM "$(cat "$dir/first")" &&
+        within eval '! kill -0 "$(cat "$dir/first")" 2>/dev/null' && signal TERM || fail "no second game" ;;
+    slow) within in_write && signal TERM && within waiting ||
         fail "no wait for the output after the signal"; touch "$dir/go" ;;
     ?*) within painted && t send-keys "$1" ;;
     esac
     restored "$2" "${5:-1}"
 }
 in_write() { grep -qs pipe_write "/proc/$(gamepid)/wchan"; }
+waiting() { grep -qsE 'poll|select' "/proc/$(gamepid)/wchan"; }
 case_endings() {
     ending q 0 'sh game <&-'  # standard input closed: keys still come from the terminal
     # After a signal the game writes without blocking; the terminal's flags go back as found.
@@ -132,7 +137,11 @@ case_endings() {
     ending '' 0 "(trap '' PIPE; exec sh game)" ' | head -c 100 >/dev/null'  # as a quit
     # 1031: F_SETPIPE_SZ. The reader waits for the file go before it reads.
     local reader=' | perl -e "fcntl STDIN, 1031, 4096; select undef, undef, undef, 0.02 until -e q(go); print <STDIN>" >out.bin'
-    ending stuck 143 'sh game' "$reader"
+    ending "stuck TERM" 143 'sh game' "$reader"
+    for sig in QUIT:131 SEGV:139; do  # a pipe filled to the last byte before the game starts
+        ending "stuck ${sig%:*}" "${sig#*:}" 'head -c 65536 /dev/zero; sh game' ' | sleep 30'
+    done
+    ending two 143 'sh game | (until [ "$(stty -g </dev/tty)" != "$(cat before)" ]; do sleep 0.1; done; mv pid first; exec sh game)'
     ending slow 143 'sh game' "$reader"  # what comes within half a second is written, the restore too
     [ "$(tail -c 8 "$dir/out.bin")" = $'\e[?1000l' ] || fail "the restore not written to a slow output"
     # SIGRTMAX is 64 with glibc and musl alike; of the first ones, each C
