@@ -11,16 +11,24 @@
 # in modes no shell would choose, which the game must give back as found: no
 # echo, and a read minimum of 4 (invisible with line input on; in game mode
 # it would hold back a lone Q).
+#
+# The same cases run in other terminals through an adapter of each (keys in,
+# screen out; tests/terminals): E2E_TERMINAL is tmux, xterm, urxvt or linux.
 # Usage: e2e.sh BINARY CASE [RUNNER], RUNNER an emulator that runs BINARY (qemu-aarch64)
 set -u
-bin=$1 case=$2 runner=${3:-} failed=0
+bin=$1 case=$2 runner=${3:-} failed=0 terminal=${E2E_TERMINAL:-tmux}
 dir=$(mktemp -d /tmp/zintarapolke-e2e-XXXXXX)
 title="ZINTARAPOLKE V1.0 - PRESS Q TO QUIT"
 
 t() { tmux -f /dev/null -S "$dir/socket" "$@" 2>/dev/null; }
-fail() { echo "FAIL ($case): $*"; t capture-pane -p; failed=1; }
-# Polls every 20 ms, for 5 s at most, until the command succeeds.
-within() { local i; for ((i = 0; i < 250; i++)); do "$@" && return 0 || sleep 0.02; done; return 1; }
+fail() { echo "FAIL ($terminal $case): $*"; text; failed=1; }
+# The screen, a line a row, with one SGR code at each change of background
+# (49 the default) whatever codes the terminal wrote; text, the characters alone.
+screen() { t capture-pane -pe | cells; }
+cells() { perl -pe 's/\e#5|\r//g; my $was = $bg //= 49; s/((?:\e\[[0-9;]*m)+)/my $at = $bg; $bg = $_ eq "0" ? 49 : m{^(4|10)[0-9]$} ? $_ : $bg for split m{[^0-9]+}, $1; $bg ne $at ? "\e[${bg}m" : ""/ge; $_ = "\e[${was}m$_"'; }
+text() { screen | perl -pe 's/\e\[[0-9]+m//g'; }
+# Polls every 20 ms, for 5 s at most (polls: 250), until the command succeeds.
+within() { local i; for ((i = 0; i < ${polls:-250}; i++)); do "$@" && return 0 || sleep 0.02; done; return 1; }
 type() { t send-keys -l "$1"$'\n'; }
 
 # The pid that `game` wrote, once that process runs the game (or its runner): a
@@ -46,14 +54,17 @@ session() {
 # its status in rc; TAIL continues its pipeline.
 start() { rm -f "$dir/after" && type "[ -e before ] || stty -g >before; { ${1:-sh game}; echo \$? >rc; }${2:-}; stty -g >after"; }
 # The head (bright green) is on the screen, or in the file the frames go to.
-painted() { t capture-pane -pe | grep -q $'\e\\[102m' || grep -qas $'\e\\[102m' "$dir/${1:-out}"; }
+painted() { screen | grep -q $'\e\\[102m' || grep -qas $'\e\\[102m' "$dir/${1:-out}"; }
 # The head's board cell, "x y": two columns a cell, the board under the status row.
-head_at() { t capture-pane -pe | perl -ne 's/\e\[(?!102m)[0-9;]*m//g; /^(.*?)\e\[102m/ and print length($1) >> 1, " ", $. - 2, "\n" and exit'; }
+head_at() { screen | perl -ne 's/\e\[(?!102m)[0-9;]*m//g; /^(.*?)\e\[102m/ and print length($1) >> 1, " ", $. - 2, "\n" and exit'; }
 # Two cells or more the way DX, DY from X0, Y0 on a board WIDTH cells wide
 # (x across its edge the short way round).
 moved() { local x y && read -r x y < <(head_at) && [ $(((((x - $1) % $5 + $5 + $5 / 2) % $5 - $5 / 2) * $3 + (y - $2) * $4)) -ge 2 ]; }
 # The first row shows TEXT centred on a console COLS wide.
-centred() { local row && row=$(t capture-pane -p | head -1) && [ "${row:$((($1 - ${#2}) / 2)):${#2}}" = "$2" ]; }
+centred() { local row && row=$(text | head -1) && [ "${row:$((($1 - ${#2}) / 2)):${#2}}" = "$2" ]; }
+# One head and one food, each a cell two columns wide on an even column, the
+# food's two hexadecimal digits in it, and the body's cells likewise.
+board() { screen | perl -ne 'my $x = 0; while (/\e\[(\d+)m([^\e\n]*)/g) { $runs{$1} .= " " . $x % 2 . length $2 if length $2; $food .= $2 if $1 == 100; $x += length $2 } END { exit !($runs{102} eq " 02" && $runs{100} eq " 02" && $food =~ /^[0-9A-F]{2}$/ && $runs{42} =~ /^( 0[0-9]*[02468])+$/) }'; }
 # The main screen and the cursor back, and automatic wrap as WRAP (1: on).
 screen_back() { [ "$(t display -p '#{alternate_on}#{cursor_flag}#{wrap_flag}')" = "01$1" ]; }
 titled() { [ "$(t display -p '#{pane_title}')" = "$1" ]; }
@@ -69,20 +80,21 @@ restored() {
 
 # ========================= The cases ======================================
 
+# The first screen holds the board (see board) and the status text centred.
 # The board refits to live resizes, pausing below 10 rows, with the status
 # text centred anew. Then the arrows steer in the cursor-key mode set with
 # printf '\033[?1l' (normal: ESC [ A to D) or '\033[?1h' (application:
-# ESC O A to D), and so do the letters; still heading up, the head leaves by
+# ESC O A to D), and so do the letters, while Ctrl+Up and F1 do nothing; still heading up, the head leaves by
 # the top and comes in at the bottom. The player runs without flow control
 # and extended input, which the game turns off: they stay off after it. A
 # mouse mode left on by another program is turned off by the set-up.
 steering() {
     local x0 y0
     session && type "stty -ixon -iexten; printf '\\033[?1$1\\033[?1000h'" && start
-    within painted && [ "$(t display -p '#{mouse_any_flag}')" = 0 ] || fail "no frame, or mouse on"
+    within board && centred 80 "$title" && [ "$(t display -p '#{mouse_any_flag}')" = 0 ] || fail "no board, or mouse on"
     t resize-window -x 80 -y 9 && within centred 80 "PAUSED: RESIZE >= 10x10" || fail "not paused"
     t resize-window -x 70 -y 20 && within centred 70 "$title" || fail "not refitted"
-    for step in "Down 0 1" "Left -1 0" "Up 0 -1" "Right 1 0" "w 0 -1" "w 0 1"; do
+    for step in "Down 0 1" "Left -1 0" "Up 0 -1" "Right 1 0" "C-Up 1 0" "F1 1 0" "s 0 1" "a -1 0" "w 0 -1" "w 0 1" "d 1 0"; do
         set -- $step && read -r x0 y0 < <(head_at) && t send-keys "$1"
         within moved "$x0" "$y0" "$2" "$3" 35 || fail "$1 did not steer $2,$3"
     done
@@ -276,4 +288,5 @@ case_idle() {
     t send-keys q && restored 0
 }
 
+[ "$terminal" = tmux ] || . "${0%/*}/../terminals/$([ "$terminal" = linux ] && echo linux || echo x11).sh"
 "case_$case"
