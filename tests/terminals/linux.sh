@@ -1,14 +1,12 @@
 # The Linux console for e2e.sh: the kernel from /boot under QEMU (TCG), and a
 # busybox initramfs that starts the game (a static executable) on tty1 with
-# TERM=linux from a shell's start-up file. /dev/vcsa1, the console's characters and
-# attributes, goes to the second serial port five times a second; keys go in
-# through QEMU's monitor.
+# TERM=linux from a shell's start-up file. /dev/vcsa1, the console's
+# characters and attributes, goes to the second serial port five times a
+# second; keys go in through QEMU's monitor.
 polls=3000  # a boot, then each screen through the serial port: 60 s at most
 t() {
-    case $1 in
-    kill-server) [ -z "${qpid:-}" ] || { echo quit >&7; wait "$qpid"; qpid=; } ;;
-    send-keys) shift && for key; do echo "sendkey $key" >&7; done ;;
-    esac 2>/dev/null
+    [ "$1" = send-keys ] && shift && printf 'sendkey %s\n' "$@" >&7
+    [ "$1" != kill-server ] || [ -z "${qpid:-}" ] || { echo quit >&7 && wait "$qpid"; qpid=; }
 }
 # The last whole dump: a header (rows, columns, cursor), then a character and
 # its attribute a cell, the background in bits 4 to 6.

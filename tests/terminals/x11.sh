@@ -3,10 +3,9 @@
 # dump of its cells: xterm's print-immediate with colours, urxvt's from the
 # extension in dump. The cursor, drawn in a colour nothing else has, is seen
 # in a screenshot.
-polls=1500  # 30 s at most for each state: a terminal starts slowly on a busy machine
-cursor_colour=#FF00FF xterm_dump=ctrl+shift+F12 x11=(
-    xterm -xrm 'XTerm*printModeImmediate: 2' -xrm 'XTerm*printOptsImmediate: 1' -xrm "XTerm*printFileImmediate: $dir/dump"
-    -xrm "XTerm*VT100.translations: #override Ctrl Shift <Key>F12: print-immediate()")
+# Each state is waited for 30 s at most: a terminal starts slowly on a busy machine.
+polls=1500 cursor_colour=#FF00FF x11=(xterm -xrm 'XTerm*printModeImmediate: 2' -xrm 'XTerm*printOptsImmediate: 1'
+    -xrm "XTerm*printFileImmediate: $dir/dump" -xrm "XTerm*VT100.translations: #override Ctrl Shift <Key>F12: print-immediate()")
 [ "$terminal" = urxvt ] && x11=(urxvt -perl-lib "$(realpath "${BASH_SOURCE%/*}")" -pe dump) && export SCREEN_DUMP=$dir/dump
 t() {
     case $1 in
@@ -16,14 +15,14 @@ t() {
     send-keys) shift && if [ "$1" = -l ]; then xdotool type "$2"; else
         for key; do key=${key//C-/ctrl+} && xdotool key "${key/\\/backslash}"; done; fi ;;
     resize-window) xdotool windowsize --usehints "$wid" "$3" "$5" ;;
-    display) echo 0 ;;  # a mouse mode: tmux's to tell
     esac 2>/dev/null
 }
+# No display: tmux tells the mouse modes.
 # xterm's dump is complete once xterm has closed its file.
 screen() {
-    local dump=$dir/dump
-    [ "$terminal" = urxvt ] || { rm -f "$dir"/dump* && xdotool key "$xterm_dump" &&
-        within eval '[ -e "$dir"/dump?* ] && ! ls -l /proc/$xpid/fd | grep -q dump' && dump=$(echo "$dir"/dump?*); } && cells <"$dump"
+    [ "$terminal" = xterm ] || { cells 2>/dev/null <"$dir/dump"; return; }
+    rm -f "$dir"/dump* && xdotool key ctrl+shift+F12 &&
+        within eval '[ -e "$dir"/dump?* ] && ! ls -l /proc/$xpid/fd | grep -q dump' && cells <"$dir"/dump?*
 }
 # The board gone and the cursor shown; tmux tells the screen and the wrap.
 screen_back() { ! painted && import -window "${wid:?}" -depth 8 -format %c histogram:info:- | grep -q "$cursor_colour"; }
