@@ -9,8 +9,9 @@ polls=1500 cursor_colour=#FF00FF x11=(xterm -xrm 'XTerm*printModeImmediate: 2' -
 [ "$terminal" = urxvt ] && x11=(urxvt -perl-lib "$(realpath "${BASH_SOURCE%/*}")" -pe dump) && export SCREEN_DUMP=$dir/dump
 t() {
     case $1 in
-    new) (cd "$4" && exec "${x11[@]}" -cr "$cursor_colour" -geometry "$6x$8" -e sh -c "$9") & xpid=$!
-        within eval 'wid=$(xdotool search --pid $xpid | head -1) && [ -n "$wid" ] && xdotool windowfocus --sync $wid' || fail "no window" ;;
+    new) (cd "$4" && exec "${x11[@]}" -cr "$cursor_colour" -geometry "$6x$8" -e sh -c "$9" 2>"$dir/x11.err") & xpid=$!
+        within eval '! kill -0 $xpid || { wid=$(xdotool search --pid $xpid | head -1) && [ -n "$wid" ] && xdotool windowfocus --sync $wid; }' &&
+            kill -0 "$xpid" || fail "no window: $(cat "$dir/x11.err")" ;;
     kill-server) [ -z "${xpid:-}" ] || { kill "$xpid"; wait "$xpid"; xpid=; } ;;
     send-keys) shift && if [ "$1" = -l ]; then xdotool type "$2"; else
         for key; do key=${key//C-/ctrl+} && xdotool key "${key/\\/backslash}"; done; fi ;;
