@@ -3,8 +3,8 @@
 # dump of its cells: xterm's print-immediate with colours, urxvt's from the
 # extension in dump. The cursor, drawn in a colour nothing else has, is seen
 # in a screenshot.
-# Each state is waited for 30 s at most: a terminal starts slowly on a busy machine.
-polls=1500 cursor_colour=#FF00FF x11=(xterm -xrm 'XTerm*printModeImmediate: 2' -xrm 'XTerm*printOptsImmediate: 1'
+# Each state is waited for 500 polls, 10 s and more: a terminal starts slowly on a busy machine.
+polls=500 cursor_colour=#FF00FF x11=(xterm -xrm 'XTerm*printModeImmediate: 2' -xrm 'XTerm*printOptsImmediate: 1'
     -xrm "XTerm*printFileImmediate: $dir/dump" -xrm "XTerm*VT100.translations: #override Ctrl Shift <Key>F12: print-immediate()")
 [ "$terminal" = urxvt ] && x11=(urxvt -perl-lib "$(realpath "${BASH_SOURCE%/*}")" -pe dump) && export SCREEN_DUMP=$dir/dump
 t() {
