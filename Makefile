@@ -200,13 +200,14 @@ test-static: static
 # with an adapter for each (tests/terminals): xterm and urxvt on an X server
 # of its own (Xvfb, at TERMINALS_DISPLAY), and the Linux console: the static
 # x86-64 executable under QEMU, with the kernel from /boot (on Debian,
-# readable by root alone).
+# readable by root alone). -noreset: by default the X server resets whenever
+# its last client leaves, between two cases, and turns away the next meanwhile.
 TERMINALS_DISPLAY ?= :47
 test-terminals: $(BUILD_DIR)/CMakeCache.txt $(ZIG_BUILD_DIR)/x86_64-linux-musl/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target zintarapolke
 	cmake --build $(ZIG_BUILD_DIR)/x86_64-linux-musl -j $(JOBS) --target zintarapolke
 	@rm -f $(BUILD_DIR)/xvfb-ready; status=0; \
-	Xvfb $(TERMINALS_DISPLAY) -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>$(BUILD_DIR)/xvfb-ready 2>/dev/null & xvfb=$$!; \
+	Xvfb $(TERMINALS_DISPLAY) -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>$(BUILD_DIR)/xvfb-ready 2>/dev/null & xvfb=$$!; \
 	while kill -0 $$xvfb 2>/dev/null && [ ! -s $(BUILD_DIR)/xvfb-ready ]; do sleep 0.1; done; \
 	for run in xterm:steering_normal xterm:steering_application urxvt:steering_normal urxvt:steering_application; do \
 	  echo "== $$run"; DISPLAY=$(TERMINALS_DISPLAY) E2E_TERMINAL=$${run%:*} \
