@@ -3,7 +3,7 @@
 # TERM=linux from a shell's start-up file. /dev/vcsa1, the console's
 # characters and attributes, goes to the second serial port five times a
 # second; keys go in through QEMU's monitor.
-polls=3000  # a boot, then each screen through the serial port: 60 s at most
+polls=1000  # a boot, then each screen through the serial port: 1000 polls, 20 s and more
 t() {
     [ "$1" = send-keys ] && shift && printf 'sendkey %s\n' "$@" >&7
     [ "$1" != kill-server ] || [ -z "${qpid:-}" ] || { echo quit >&7 && wait "$qpid"; qpid=; }
