@@ -202,12 +202,13 @@ test-static: static
 # x86-64 executable under QEMU, with the kernel from /boot (on Debian,
 # readable by root alone). -noreset: by default the X server resets whenever
 # its last client leaves, between two cases, and turns away the next meanwhile.
+# -ardelay: no key repeats, which a busy machine would make of a slow key release.
 TERMINALS_DISPLAY ?= :47
 test-terminals: $(BUILD_DIR)/CMakeCache.txt $(ZIG_BUILD_DIR)/x86_64-linux-musl/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target zintarapolke
 	cmake --build $(ZIG_BUILD_DIR)/x86_64-linux-musl -j $(JOBS) --target zintarapolke
 	@rm -f $(BUILD_DIR)/xvfb-ready; status=0; \
-	Xvfb $(TERMINALS_DISPLAY) -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>$(BUILD_DIR)/xvfb-ready 2>/dev/null & xvfb=$$!; \
+	Xvfb $(TERMINALS_DISPLAY) -displayfd 3 -noreset -ardelay 30000 -screen 0 1280x1024x24 -nolisten tcp 3>$(BUILD_DIR)/xvfb-ready 2>/dev/null & xvfb=$$!; \
 	while kill -0 $$xvfb 2>/dev/null && [ ! -s $(BUILD_DIR)/xvfb-ready ]; do sleep 0.1; done; \
 	for run in xterm:steering_normal xterm:steering_application urxvt:steering_normal urxvt:steering_application; do \
 	  echo "== $$run"; DISPLAY=$(TERMINALS_DISPLAY) E2E_TERMINAL=$${run%:*} \

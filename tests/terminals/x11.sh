@@ -19,11 +19,12 @@ t() {
     esac 2>/dev/null
 }
 # No display: tmux tells the mouse modes.
-# xterm's dump is complete once xterm has closed its file.
+# xterm's dump is complete once xterm has closed its file (the last, should a
+# key held long on a busy machine have made more).
 screen() {
     [ "$terminal" = xterm ] || { cells 2>/dev/null <"$dir/dump"; return; }
     rm -f "$dir"/dump* && xdotool key ctrl+shift+F12 &&
-        within eval '[ -e "$dir"/dump?* ] && ! ls -l /proc/$xpid/fd | grep -q dump' && cells <"$dir"/dump?*
+        within eval 'ls "$dir"/dump?* && ! ls -l /proc/$xpid/fd | grep -q dump' >/dev/null 2>&1 && cells <"$(ls "$dir"/dump?* | tail -1)"
 }
 # The board gone and the cursor shown; tmux tells the screen and the wrap.
 screen_back() { ! painted && import -window "${wid:?}" -depth 8 -format %c histogram:info:- | grep -q "$cursor_colour"; }
