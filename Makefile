@@ -18,7 +18,7 @@ GTEST_SOURCE ?= /usr/src/googletest
 
 .PHONY: all build play test unit e2e golden bench profile fuzz format windows test-windows \
   test-libcxx test-asan test-portable package macos static test-static release web serve-web \
-  test-web clean
+  test-web test-terminals clean
 
 all: build
 
@@ -196,6 +196,27 @@ static: $(STATIC_TARGETS:%=$(ZIG_BUILD_DIR)/%/CMakeCache.txt)
 test-static: static
 	$(foreach target,$(STATIC_TARGETS),\
 	  ctest --test-dir $(ZIG_BUILD_DIR)/$(target) --output-on-failure --no-tests=error -j $(JOBS) &&) true
+
+# The game in real terminals, through the end-to-end cases of tests/e2e/e2e.sh
+# with an adapter for each (tests/terminals): xterm and urxvt on an X server
+# of its own (Xvfb, at TERMINALS_DISPLAY), and the Linux console: the static
+# x86-64 executable under QEMU, with the kernel from /boot (on Debian,
+# readable by root alone). -noreset: by default the X server resets whenever
+# its last client leaves, between two cases, and turns away the next meanwhile.
+# -ardelay: no key repeats, which a busy machine would make of a slow key release.
+TERMINALS_DISPLAY ?= :47
+test-terminals: $(BUILD_DIR)/CMakeCache.txt $(ZIG_BUILD_DIR)/x86_64-linux-musl/CMakeCache.txt
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target zintarapolke
+	cmake --build $(ZIG_BUILD_DIR)/x86_64-linux-musl -j $(JOBS) --target zintarapolke
+	@rm -f $(BUILD_DIR)/xvfb-ready; status=0; \
+	Xvfb $(TERMINALS_DISPLAY) -displayfd 3 -noreset -ardelay 30000 -screen 0 1280x1024x24 -nolisten tcp 3>$(BUILD_DIR)/xvfb-ready 2>/dev/null & xvfb=$$!; \
+	while kill -0 $$xvfb 2>/dev/null && [ ! -s $(BUILD_DIR)/xvfb-ready ]; do sleep 0.1; done; \
+	for run in xterm:steering_normal xterm:steering_application urxvt:steering_normal urxvt:steering_application; do \
+	  echo "== $$run"; DISPLAY=$(TERMINALS_DISPLAY) E2E_TERMINAL=$${run%:*} \
+	    tests/e2e/e2e.sh $(abspath $(BUILD_DIR))/zintarapolke $${run#*:} || status=1; \
+	done; kill $$xvfb; wait $$xvfb; \
+	echo "== linux"; E2E_TERMINAL=linux tests/e2e/e2e.sh $(abspath $(ZIG_BUILD_DIR))/x86_64-linux-musl/zintarapolke linux || status=1; \
+	exit $$status
 
 # Every download for players, in dist/: a tarball for each static Linux
 # executable and one for macOS (its executable joined for both processors, by

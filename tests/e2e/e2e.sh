@@ -11,22 +11,29 @@
 # in modes no shell would choose, which the game must give back as found: no
 # echo, and a read minimum of 4 (invisible with line input on; in game mode
 # it would hold back a lone Q).
+#
+# The same cases run in other terminals through an adapter of each (keys in,
+# screen out; tests/terminals): E2E_TERMINAL is tmux, xterm, urxvt or linux.
 # Usage: e2e.sh BINARY CASE [RUNNER], RUNNER an emulator that runs BINARY (qemu-aarch64)
 set -u
-bin=$1 case=$2 runner=${3:-} failed=0
+bin=$1 case=$2 runner=${3:-} failed=0 terminal=${E2E_TERMINAL:-tmux}
 dir=$(mktemp -d /tmp/zintarapolke-e2e-XXXXXX)
 title="ZINTARAPOLKE V1.0 - PRESS Q TO QUIT"
 
 t() { tmux -f /dev/null -S "$dir/socket" "$@" 2>/dev/null; }
-fail() { echo "FAIL ($case): $*"; t capture-pane -p; failed=1; }
-# Polls every 20 ms, for 5 s at most, until the command succeeds.
-within() { local i; for ((i = 0; i < 250; i++)); do "$@" && return 0 || sleep 0.02; done; return 1; }
+fail() { echo "FAIL ($terminal $case): $*"; text; failed=1; }
+# The screen, a line a row, with one SGR code at each change of background
+# (49 the default) whatever codes the terminal wrote; text, the characters alone.
+screen() { t capture-pane -pe | cells; }
+cells() { perl -pe 's/\e#5|\r//g; my $was = $bg //= 49; s/((?:\e\[[0-9;]*m)+)/my $at = $bg; $bg = $_ eq "0" ? 49 : m{^(4|10)[0-9]$} ? $_ : $bg for split m{[^0-9]+}, $1; $bg ne $at ? "\e[${bg}m" : ""/ge; $_ = "\e[${was}m$_"'; }
+text() { screen | perl -pe 's/\e\[[0-9]+m//g'; }
+# Polls every 20 ms, for 5 s at most (polls: 250), until the command succeeds.
+within() { local i; for ((i = 0; i < ${polls:-250}; i++)); do "$@" && return 0 || sleep 0.02; done; return 1; }
 type() { t send-keys -l "$1"$'\n'; }
 
 # The pid that `game` wrote, once that process runs the game (or its runner): a
 # missing or stale pid must never reach kill (kill 0 would signal the tests themselves).
 gamepid() { local pid && pid=$(cat "$dir/pid" 2>/dev/null) && [ "/proc/$pid/exe" -ef "$(command -v "${runner:-$bin}")" ] && echo "$pid"; }
-gone() { ! gamepid >/dev/null; }
 signal() { within gamepid >/dev/null && kill "-$1" "$(gamepid)" || fail "no game to send $1"; }
 # A game still running when its session ends is killed.
 reap() { local pid && pid=$(gamepid) && kill -KILL "$pid"; t kill-server; }
@@ -36,8 +43,7 @@ trap 'status=$?; reap; rm -rf "$dir"; exit $((failed | status))' EXIT
 # A fresh window of COLS x ROWS running COMMAND, by default the shell in its
 # odd modes; `game` writes its pid, then becomes the game.
 session() {
-    reap
-    rm -rf "${dir:?}"/*
+    reap; rm -rf "${dir:?}"/*
     printf "echo \$\$ >pid; exec $runner '%s'\n" "$bin" >"$dir/game"
     t new -d -c "$dir" -x "${1:-80}" -y "${2:-24}" "${3:-ENV= sh -i}"
     [ -n "${3:-}" ] || type 'trap : INT; ulimit -c 0; stty -echo min 4'
@@ -46,17 +52,19 @@ session() {
 # its status in rc; TAIL continues its pipeline.
 start() { rm -f "$dir/after" && type "[ -e before ] || stty -g >before; { ${1:-sh game}; echo \$? >rc; }${2:-}; stty -g >after"; }
 # The head (bright green) is on the screen, or in the file the frames go to.
-painted() { t capture-pane -pe | grep -q $'\e\\[102m' || grep -qas $'\e\\[102m' "$dir/${1:-out}"; }
+painted() { screen | grep -q $'\e\\[102m' || grep -qas $'\e\\[102m' "$dir/${1:-out}"; }
 # The head's board cell, "x y": two columns a cell, the board under the status row.
-head_at() { t capture-pane -pe | perl -ne 's/\e\[(?!102m)[0-9;]*m//g; /^(.*?)\e\[102m/ and print length($1) >> 1, " ", $. - 2, "\n" and exit'; }
+head_at() { screen | perl -ne 's/\e\[(?!102m)[0-9;]*m//g; /^(.*?)\e\[102m/ and print length($1) >> 1, " ", $. - 2, "\n" and exit'; }
 # Two cells or more the way DX, DY from X0, Y0 on a board WIDTH cells wide
 # (x across its edge the short way round).
 moved() { local x y && read -r x y < <(head_at) && [ $(((((x - $1) % $5 + $5 + $5 / 2) % $5 - $5 / 2) * $3 + (y - $2) * $4)) -ge 2 ]; }
 # The first row shows TEXT centred on a console COLS wide.
-centred() { local row && row=$(t capture-pane -p | head -1) && [ "${row:$((($1 - ${#2}) / 2)):${#2}}" = "$2" ]; }
+centred() { local row && row=$(text | head -1) && [ "${row:$((($1 - ${#2}) / 2)):${#2}}" = "$2" ]; }
+# One head and one food, each a cell two columns wide on an even column, the
+# food's two hexadecimal digits in it, and the body's cells likewise.
+board() { screen | perl -ne 'my $x = 0; while (/\e\[(\d+)m([^\e\n]*)/g) { $runs{$1} .= " " . $x % 2 . length $2 if length $2; $food .= $2 if $1 == 100; $x += length $2 } END { exit !($runs{102} eq " 02" && $runs{100} eq " 02" && $food =~ /^[0-9A-F]{2}$/ && $runs{42} =~ /^( 0[0-9]*[02468])+$/) }'; }
 # The main screen and the cursor back, and automatic wrap as WRAP (1: on).
 screen_back() { [ "$(t display -p '#{alternate_on}#{cursor_flag}#{wrap_flag}')" = "01$1" ]; }
-titled() { [ "$(t display -p '#{pane_title}')" = "$1" ]; }
 # After the job: its status, stty -g as found, the main screen and the cursor
 # back, wrap as WRAP (0 where the shell turned it off and the game must not
 # touch the terminal).
@@ -69,27 +77,27 @@ restored() {
 
 # ========================= The cases ======================================
 
+# The first screen holds the board (see board) and the status text centred.
 # The board refits to live resizes, pausing below 10 rows, with the status
 # text centred anew. Then the arrows steer in the cursor-key mode set with
 # printf '\033[?1l' (normal: ESC [ A to D) or '\033[?1h' (application:
-# ESC O A to D), and so do the letters; still heading up, the head leaves by
-# the top and comes in at the bottom. The player runs without flow control
+# ESC O A to D), and so do the letters, while Ctrl+Up and F1 do nothing;
+# still heading up, the head leaves by the top and comes in at the bottom. The player runs without flow control
 # and extended input, which the game turns off: they stay off after it. A
 # mouse mode left on by another program is turned off by the set-up.
 steering() {
     local x0 y0
     session && type "stty -ixon -iexten; printf '\\033[?1$1\\033[?1000h'" && start
-    within painted && [ "$(t display -p '#{mouse_any_flag}')" = 0 ] || fail "no frame, or mouse on"
+    within board && centred 80 "$title" && [ "$(t display -p '#{mouse_any_flag}')" != 1 ] || fail "no board, or mouse on"
     t resize-window -x 80 -y 9 && within centred 80 "PAUSED: RESIZE >= 10x10" || fail "not paused"
     t resize-window -x 70 -y 20 && within centred 70 "$title" || fail "not refitted"
-    for step in "Down 0 1" "Left -1 0" "Up 0 -1" "Right 1 0" "w 0 -1" "w 0 1"; do
+    for step in "Down 0 1" "Left -1 0" "Up 0 -1" "Right 1 0" "C-Up 1 0" "F1 1 0" "s 0 1" "a -1 0" "w 0 -1" "w 0 1" "d 1 0"; do
         set -- $step && read -r x0 y0 < <(head_at) && t send-keys "$1"
         within moved "$x0" "$y0" "$2" "$3" 35 || fail "$1 did not steer $2,$3"
     done
     t send-keys q && restored 0
 }
-case_steering_normal() { steering l; }
-case_steering_application() { steering h; }
+case_steering_normal() { steering l; }; case_steering_application() { steering h; }
 
 # Every way of ending, by a key, a signal or the game's own output, gives the
 # shell back its modes, the main screen and the cursor, with the status that
@@ -126,6 +134,10 @@ case_endings() {
     # After a signal the game writes without blocking; the terminal's flags go back as found.
     ending C-c 130 'sh game' '; perl -MFcntl -e "exit !!(fcntl(STDOUT, F_GETFL, 0) & O_NONBLOCK)" || echo 0 >rc'
     ending 'C-\' 131
+    # Without an alternate screen the last frame is erased: the prompt at the top.
+    ending q 0 'tmux set -w alternate-screen off; sh game' && [ "$(text | grep -c .)" = 1 ] || fail "a frame left"
+    # No terminal to play on: one line on standard error, nothing on standard output.
+    ending '' 1 'setsid -w sh game </dev/null >out 2>err' && [ ! -s "$dir/out" ] && [ "$(wc -l <"$dir/err")" = 1 ] || fail "out or err"
     local wrap_off='printf "\\033[?7l"' behind='sh game & until grep -qs ") T " /proc/$!/stat; do sleep 0.1; done'
     ending '' 143 "$wrap_off; $behind; kill %1; bg; wait %1" '' 0  # bash: kill %1 (SIGTERM, SIGCONT)
     ending '' 124 "$wrap_off; sh -c 'timeout 3 sh game'" '' 0  # timeout's own process group
@@ -162,13 +174,11 @@ case_no_size() {
     local setup=$'\e[?1049h\e[1;1H\e[?7l\e[?25l'$mouse_off restore=$'\e[0m\e[2J\e[1;1H\e[?7h\e[?1049l\e[?25h'$mouse_off
     session 100 30 && type 'stty cols 0' && start
     within centred 80 "$title" && t send-keys C-s q || fail "not drawn for 80 columns"
-    restored 0
-    type 'stty cols 100'
-    start 'sh game >out'
+    restored 0 && type 'stty cols 100' && start 'sh game >out'
     within painted && t send-keys q || fail "no frame in the file"
     restored 0
-    [ "$(head -c ${#setup} "$dir/out")" = "$setup" ] || fail "no set-up first"
-    [ "$(tail -c ${#restore} "$dir/out")" = "$restore" ] || fail "no restore last"
+    [ "$(head -c ${#setup} "$dir/out")" = "$setup" ] && [ "$(tail -c ${#restore} "$dir/out")" = "$restore" ] ||
+        fail "no set-up first, or no restore last"
     grep -qaP '\e\[24;1H\e\[40m {80}\e' "$dir/out" && ! grep -qa $'\e\\[25;' "$dir/out" ||
         fail "the frames are not 80 x 24"
 }
@@ -207,8 +217,8 @@ case_stopped_continued() {
             type "printf '\\033[?1049l\\033[?25h'"
             signal CONT && within grep -q ') T ' "/proc/$(gamepid)/stat" || fail "not stopped again"
             # The shell's title comes after anything the game may have drawn.
-            type "printf '\\033]2;shell\\033\\\\'" && within titled shell
-            [ "$(t display -p '#{alternate_on}')" = 0 ] || fail "drawn over the shell"
+            type "printf '\\033]2;shell\\033\\\\'" && within eval '[ "$(t display -p "#{pane_title}")" = shell ]' &&
+                [ "$(t display -p '#{alternate_on}')" = 0 ] || fail "drawn over the shell"
             sleep 2 && start fg && within painted && read -r x y < <(head_at) || fail "not back after fg"
         fi
         [ "$y" = "$y0" ] && [ $((($x - $x0 + 80) % 80)) -le 8 ] || fail "from $x0,$y0 to $x,$y"
@@ -225,20 +235,9 @@ case_stopped_continued() {
 case_no_job_control() {
     local x0 y0
     session 80 24 "stty -echo min 4; stty -g >before; sh game; echo \$? >rc; stty -g >after; sleep 60"
-    within painted && t send-keys C-z || fail "no frame"
-    within painted && read -r x0 y0 < <(head_at)
-    within moved "$x0" "$y0" 1 0 40 && [ "$(t display -p '#{alternate_on}')" = 1 ] ||
-        fail "not playing after Ctrl+Z"
+    within painted && t send-keys C-z && within painted && read -r x0 y0 < <(head_at) || fail "no frame"
+    within moved "$x0" "$y0" 1 0 40 && [ "$(t display -p '#{alternate_on}')" = 1 ] || fail "not playing after Ctrl+Z"
     t send-keys q && restored 0
-}
-
-# Nothing to play on: one line on standard error, nothing on standard output,
-# and an end at once, without waiting for keys that cannot come.
-case_no_terminal() {
-    session && start 'setsid -w sh game </dev/null >out 2>err'
-    within test -s "$dir/rc" || fail "still running"
-    [ "$(cat "$dir/rc")" = 1 ] && [ ! -s "$dir/out" ] && [ "$(wc -l <"$dir/err")" = 1 ] ||
-        fail "status $(cat "$dir/rc"), $(wc -c <"$dir/out") bytes out, err: $(cat "$dir/err")"
 }
 
 # With SIGHUP ignored, only the terminal itself can tell the game it is gone:
@@ -249,10 +248,8 @@ case_hang_up() {
     # that stop and leave the check spinning for ever: no leak check here.
     export ASAN_OPTIONS=${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}detect_leaks=0
     for job in "(trap '' HUP; exec sh game)" "nohup sh game"; do
-        session && start "$job"
-        within painted nohup.out && within gamepid >/dev/null || fail "no game"
-        t kill-server
-        within gone || fail "$job: still running after the terminal hung up"
+        session && start "$job" && within painted nohup.out && within gamepid >/dev/null || fail "no game"
+        t kill-server && within eval '! gamepid >/dev/null' || fail "$job: still running after the terminal hung up"
     done
 }
 
@@ -285,4 +282,5 @@ case_idle() {
     t send-keys q && restored 0
 }
 
+[ "$terminal" = tmux ] || . "${0%/*}/../terminals/$([ "$terminal" = linux ] && echo linux || echo x11).sh"
 "case_$case"
