@@ -56,8 +56,10 @@ painted() { screen | grep -q $'\e\\[102m' || grep -qas $'\e\\[102m' "$dir/${1:-o
 # The head's board cell, "x y": two columns a cell, the board under the status row.
 head_at() { screen | perl -ne 's/\e\[(?!102m)[0-9;]*m//g; /^(.*?)\e\[102m/ and print length($1) >> 1, " ", $. - 2, "\n" and exit'; }
 # Two cells or more the way DX, DY from X0, Y0 on a board WIDTH cells wide
-# (x across its edge the short way round).
-moved() { local x y && read -r x y < <(head_at) && [ $(((((x - $1) % $5 + $5 + $5 / 2) % $5 - $5 / 2) * $3 + (y - $2) * $4)) -ge 2 ]; }
+# and HEIGHT rows high (across an edge the short way round; a HEIGHT of 0:
+# straight, so a head that left by the top and came in at the bottom went down).
+short() { (($2)) && echo $((($1 % $2 + $2 + $2 / 2) % $2 - $2 / 2)) || echo "$1"; }
+moved() { local x y && read -r x y < <(head_at) && [ $(($(short $((x - $1)) $5) * $3 + $(short $((y - $2)) ${6:-0}) * $4)) -ge 2 ]; }
 # The first row shows TEXT centred on a console COLS wide.
 centred() { local row && row=$(text | head -1) && [ "${row:$((($1 - ${#2}) / 2)):${#2}}" = "$2" ]; }
 # One head and one food, each a cell two columns wide on an even column, the
@@ -91,9 +93,9 @@ steering() {
     within board && centred 80 "$title" && [ "$(t display -p '#{mouse_any_flag}')" != 1 ] || fail "no board, or mouse on"
     t resize-window -x 80 -y 9 && within centred 80 "PAUSED: RESIZE >= 10x10" || fail "not paused"
     t resize-window -x 70 -y 20 && within centred 70 "$title" || fail "not refitted"
-    for step in "Down 0 1" "Left -1 0" "Up 0 -1" "Right 1 0" "C-Up 1 0" "F1 1 0" "s 0 1" "a -1 0" "w 0 -1" "w 0 1" "d 1 0"; do
+    for step in "Down 0 1" "Left -1 0" "Up 0 -1" "Right 1 0" "C-Up 1 0" "F1 1 0" "s 0 1" "a -1 0" "w 0 -1" "w 0 1 0" "d 1 0"; do
         set -- $step && read -r x0 y0 < <(head_at) && t send-keys "$1"
-        within moved "$x0" "$y0" "$2" "$3" 35 || fail "$1 did not steer $2,$3"
+        within moved "$x0" "$y0" "$2" "$3" 35 "${4-19}" || fail "$1 did not steer $2,$3"
     done
     t send-keys q && restored 0
 }
