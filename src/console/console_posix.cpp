@@ -229,7 +229,9 @@ bool restoreFoundModes() {
     // terminal's own. Whichever ends first puts back the modes found before
     // both; the other then finds modes that are no longer its own, and
     // leaves them as they are.
-    termios now;
+    // Zeroed first: musl's tcgetattr leaves the control characters past the
+    // kernel's 19 as they were, which here must match gameModes' zeros.
+    termios now{};
     if (tcgetattr(foundModesFd, &now) != 0 || termios_modes::sameModes(now, gameModes))
         tcsetattr(foundModesFd, TCSANOW, &foundModes);
     return true;

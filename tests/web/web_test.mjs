@@ -42,7 +42,7 @@ const look = () => page.evaluate(() => {
   return { ...s, cols: term.cols, game: buffer.type === 'alternate', said: document.getElementById('said').textContent, focus: document.activeElement.id };
 }).then((s) => (assert.deepEqual(faults, []), s.pairs.forEach((pair) => pairs.add(pair)), s));
 const until = async (what, ok) => { for (let i = 0; i < 500; i++, await sleep(20)) if (ok(await look())) return;
-  assert.fail(`${what}: not within 10 s\n${(await look()).rows.join('\n')}`); };
+  const s = await look(); assert.fail(`${what}: not within 10 s (alternate screen ${s.game}, said "${s.said}")\n${s.rows.join('\n')}`); };
 // How far the head went from A to B along DX, DY, the short way round the board's edges.
 const wrap = (d, n) => ((d % n) + n + (n >> 1)) % n - (n >> 1);
 const along = (a, b, dx, dy, s) => wrap(b.x - a.x, s.cols >> 1) * dx + wrap(b.y - a.y, s.rows.length - 1) * dy;
