@@ -35,7 +35,6 @@ endif()
 set(site_files
   web/index.html>index.html
   web/page.js>page.js
-  web/screen.js>screen.js
   web/page.css>page.css
   doc/icons/zintarapolke-32.png>favicon.png
   LICENSE>LICENSE.txt

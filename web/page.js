@@ -22,7 +22,6 @@
   term.loadAddon(fitAddon);
   const main = document.getElementById('terminal');
   term.open(main);
-  const screen = newScreen(term, theme); // drawn by the page (screen.js)
   // Keys come from a keyboard or from touch (below): the terminal's input
   // field must never bring up an on-screen keyboard.
   term.textarea.setAttribute('inputmode', 'none');
@@ -68,13 +67,12 @@
     if (!held) {
       Object.assign(term.element.style, { width: '', transform: '' });
       fitFont();
-      screen.update();
       return;
     }
-    const { offsetWidth: width, offsetHeight: height } = screen.host;
-    const scale = Math.min(1, main.clientWidth / width, main.clientHeight / height);
-    const left = (main.clientWidth - scale * width) / 2;
-    Object.assign(term.element.style, { width: `${width}px`, transform: `translateX(${left}px) scale(${scale})` });
+    const screen = term.element.querySelector('.xterm-screen');
+    const scale = Math.min(1, main.clientWidth / screen.offsetWidth, main.clientHeight / screen.offsetHeight);
+    const left = (main.clientWidth - scale * screen.offsetWidth) / 2;
+    Object.assign(term.element.style, { width: `${screen.offsetWidth}px`, transform: `translateX(${left}px) scale(${scale})` });
   }
   // The window's size, and the lines below the terminal, change its room.
   new ResizeObserver(fit).observe(main);

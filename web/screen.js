@@ -130,16 +130,11 @@ function newScreen(term, theme) {
         line.getCell(x, cell);
         if (cell.getWidth() === 0) continue; // the right half of a wide character
         const code = cell.getCode();
-        const fgMode = cell.getFgColorMode();
-        const bgMode = cell.getBgColorMode();
-        const fg = cell.getFgColor();
-        const bg = cell.getBgColor();
+        const [fgMode, bgMode] = [cell.getFgColorMode(), cell.getBgColorMode()];
+        const [fg, bg] = [cell.getFgColor(), cell.getBgColor()];
         const flags = (cell.isBold() ? 1 : 0) | (cell.isInverse() ? 2 : 0) | (cell.isInvisible() ? 4 : 0) | (cell.getWidth() << 3);
         if (drawn[i] === code && drawn[i + 1] === fg + fgMode && drawn[i + 2] === bg + bgMode && drawn[i + 3] === flags) continue;
-        drawn[i] = code;
-        drawn[i + 1] = fg + fgMode;
-        drawn[i + 2] = bg + bgMode;
-        drawn[i + 3] = flags;
+        [drawn[i], drawn[i + 1], drawn[i + 2], drawn[i + 3]] = [code, fg + fgMode, bg + bgMode, flags];
         const bold = (flags & 1) === 1;
         let fore = colour(fgMode, fgMode === colourModePalette16 && bold && fg < 8 ? fg + 8 : fg, theme.foreground);
         let back = colour(bgMode, bg, theme.background);
