@@ -8,13 +8,13 @@
 // The pages are taken in turn RUNS times; each figure is the median. Each SITE is a built site (build-web/site,
 // or a copy of it with another renderer); the game in it runs untouched.
 // Numbers only: nothing here passes or fails.
-// Usage: node bench/web_idle.mjs [--runs=5] [--seconds=3] [--size=1280x720] SITE...
+// Usage: node bench/web_idle.mjs [--runs=5] [--seconds=3] [--size=1280x720] [--port=8770] SITE...
 import { spawn } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 
-const options = { runs: 5, seconds: 3, size: '1280x720' };
+const options = { runs: 5, seconds: 3, size: '1280x720', port: 8770 };
 const sites = [];
 for (const arg of process.argv.slice(2)) {
   const option = /^--(\w+)=(.*)$/.exec(arg);
@@ -25,15 +25,15 @@ const [width, height] = options.size.split('x').map(Number);
 const puppeteer = createRequire(new URL('../web/', import.meta.url))('puppeteer-core');
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-// One server per site, on ports from 8770 up, on the loopback address only.
+// One server per site, on ports from PORT up, on the loopback address only.
 const servers = sites.map((site, i) => spawn('python3',
-  ['-m', 'http.server', '-b', '127.0.0.1', '-d', site, String(8770 + i)], { stdio: 'ignore' }));
+  ['-m', 'http.server', '-b', '127.0.0.1', '-d', site, String(Number(options.port) + i)], { stdio: 'ignore' }));
 const reference = `data:text/html,${encodeURIComponent(`<!DOCTYPE html><title>reference</title>
 <body style="background:#000;color:#ccc;font:14px monospace"><p id="line"></p><script>
 let n = 0; setInterval(() => { document.getElementById('line').textContent = 'line ' + n++; }, 100);
 </script>`)}`;
 const pages = [['a line of text, 10 a second', reference],
-  ...sites.map((site, i) => [site, `http://127.0.0.1:${8770 + i}/`])];
+  ...sites.map((site, i) => [site, `http://127.0.0.1:${Number(options.port) + i}/`])];
 
 const browser = await puppeteer.launch({ executablePath: '/usr/bin/chromium',
   args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--disable-component-update'] });
