@@ -204,6 +204,9 @@ test-static: static
 # readable by root alone). -noreset: by default the X server resets whenever
 # its last client leaves, between two cases, and turns away the next meanwhile.
 # -ardelay: no key repeats, which a busy machine would make of a slow key release.
+# tmux comes first: of these terminals only it tells its modes, so only it
+# shows that the set-up turned automatic wrap off, which the others, never
+# made to wrap by the game, would not show.
 TERMINALS_DISPLAY ?= :47
 test-terminals: $(BUILD_DIR)/CMakeCache.txt $(ZIG_BUILD_DIR)/x86_64-linux-musl/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target zintarapolke
@@ -211,7 +214,7 @@ test-terminals: $(BUILD_DIR)/CMakeCache.txt $(ZIG_BUILD_DIR)/x86_64-linux-musl/C
 	@rm -f $(BUILD_DIR)/xvfb-ready; status=0; \
 	Xvfb $(TERMINALS_DISPLAY) -displayfd 3 -noreset -ardelay 30000 -screen 0 1280x1024x24 -nolisten tcp 3>$(BUILD_DIR)/xvfb-ready 2>/dev/null & xvfb=$$!; \
 	while kill -0 $$xvfb 2>/dev/null && [ ! -s $(BUILD_DIR)/xvfb-ready ]; do sleep 0.1; done; \
-	for run in xterm:steering_normal xterm:steering_application urxvt:steering_normal urxvt:steering_application; do \
+	for run in tmux:steering_normal xterm:steering_normal xterm:steering_application urxvt:steering_normal urxvt:steering_application; do \
 	  echo "== $$run"; DISPLAY=$(TERMINALS_DISPLAY) E2E_TERMINAL=$${run%:*} \
 	    tests/e2e/e2e.sh $(abspath $(BUILD_DIR))/zintarapolke $${run#*:} || status=1; \
 	done; kill $$xvfb; wait $$xvfb; \

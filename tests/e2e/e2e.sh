@@ -86,11 +86,13 @@ restored() {
 # ESC O A to D), and so do the letters, while Ctrl+Up and F1 do nothing;
 # still heading up, the head leaves by the top and comes in at the bottom. The player runs without flow control
 # and extended input, which the game turns off: they stay off after it. A
-# mouse mode left on by another program is turned off by the set-up.
+# mouse mode left on by another program is turned off by the set-up, and
+# automatic wrap is off while the game plays.
 steering() {
     local x0 y0
     session && type "stty -ixon -iexten; printf '\\033[?1$1\\033[?1000h'" && start
-    within board && centred 80 "$title" && [ "$(t display -p '#{mouse_any_flag}')" != 1 ] || fail "no board, or mouse on"
+    within board && centred 80 "$title" && [[ "$(t display -p '#{mouse_any_flag}#{wrap_flag}')" != *1* ]] ||
+        fail "no board, or the mouse or the wrap on"
     t resize-window -x 80 -y 9 && within centred 80 "PAUSED: RESIZE >= 10x10" || fail "not paused"
     t resize-window -x 70 -y 20 && within centred 70 "$title" || fail "not refitted"
     for step in "Down 0 1" "Left -1 0" "Up 0 -1" "Right 1 0" "C-Up 1 0" "F1 1 0" "s 0 1" "a -1 0" "w 0 -1" "w 0 1 0" "d 1 0"; do
