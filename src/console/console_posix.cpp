@@ -172,11 +172,10 @@ int64_t quitSeenNs = kNotYet;  // when a write first saw the quit signal
 int64_t restoreBeganNs = kNotYet;
 bool outputGivenUp = false;
 
-void writeBeforeLeaving(std::string_view bytes) {
-    makeOutputNonBlocking();
-    if (quitSeenNs == kNotYet) quitSeenNs = steadyClockNs();
-    const int64_t deadline =
-        outputGivenUp ? 0 : std::max(quitSeenNs, restoreBeganNs) + kLeavingWaitNs;
+// Writes BYTES to the non-blocking output, waiting for room until DEADLINE;
+// false when the output was still full then. An output that fails otherwise
+// takes nothing more, and the rest is dropped.
+bool writeUntil(std::string_view bytes, int64_t deadline) {
     bool ready[2];
     while (!bytes.empty()) {
         const ssize_t n = write(STDOUT_FILENO, bytes.data(), bytes.size());
@@ -184,14 +183,20 @@ void writeBeforeLeaving(std::string_view bytes) {
             bytes.remove_prefix(static_cast<std::size_t>(n));
             continue;
         }
-        if (n == 0 || (errno != EINTR && !outputFull())) return;
+        if (n == 0 || (errno != EINTR && !outputFull())) return true;
         const int64_t left = deadline - steadyClockNs();
-        if (left <= 0) {
-            outputGivenUp = true;
-            return;
-        }
+        if (left <= 0) return false;
         if (outputFull()) waitReady({STDOUT_FILENO, -1}, ready, true, left);
     }
+    return true;
+}
+
+void writeBeforeLeaving(std::string_view bytes) {
+    makeOutputNonBlocking();
+    if (quitSeenNs == kNotYet) quitSeenNs = steadyClockNs();
+    const int64_t deadline =
+        outputGivenUp ? 0 : std::max(quitSeenNs, restoreBeganNs) + kLeavingWaitNs;
+    if (!writeUntil(bytes, deadline)) outputGivenUp = true;
 }
 
 void giveBackOutputFlags() {
@@ -243,19 +248,7 @@ void unblockPendingWrite() {
 
 void writeCrashRestore(std::string_view bytes) {
     if (!bytes.empty()) makeOutputNonBlocking();
-    const int64_t deadline = steadyClockNs() + kLeavingWaitNs;
-    bool ready[2];
-    while (!bytes.empty()) {
-        const ssize_t n = write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (n > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(n));
-            continue;
-        }
-        if (n == 0 || (errno != EINTR && !outputFull())) break;
-        const int64_t left = deadline - steadyClockNs();
-        if (left <= 0) break;
-        waitReady({STDOUT_FILENO, -1}, ready, true, left);
-    }
+    writeUntil(bytes, steadyClockNs() + kLeavingWaitNs);
     giveBackOutputFlags();
 }
 
