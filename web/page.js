@@ -117,7 +117,9 @@
       write(bytes) {
         stats.writes++;
         stats.bytes += bytes.length;
-        term.write(bytes, readStatusRow);
+        // Parsed later, maybe after this game has ended and the page has
+        // said so: only the game being played speaks through its status row.
+        term.write(bytes, () => page === p && readStatusRow());
       },
       // Ends at the timeout or at wake(). The timer counts whole milliseconds,
       // rounded up, so the wait never ends before the tick is due.

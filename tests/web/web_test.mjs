@@ -1,14 +1,15 @@
 // The page of `make web` in a real browser: Debian's Chromium, headless,
-// driven by puppeteer-core (with a new empty profile, removed after), the
-// screen read from xterm.js's buffer through the hook that `?test` adds. The
-// site is the zip's, unpacked into a new folder, served as `make serve-web`
-// serves it, and at the end opened from disk. The steps go in order: each acts
-// as a player would, then waits (10 s at most) until the page shows what must
-// follow, which may be told from the screen before the act; a step with a name
-// at its end saves a screenshot, BUILD/web-NAME.png, once it has passed. The
-// game's rules are the golden sessions'; here is what the page adds: keys and
-// swipes through it, its sizes, endings and failures. Any error in the page or
-// breach of its security policy fails the step. Usage: node web_test.mjs BUILD
+// driven by puppeteer-core (with a new empty profile, removed after, and the
+// page's processor slowed six times), the screen read from xterm.js's buffer
+// through the hook that `?test` adds. The site is the zip's, unpacked into a
+// new folder, served as `make serve-web` serves it, and at the end opened from
+// disk. The steps go in order: each acts as a player would, then waits (10 s
+// at most) until the page shows what must follow, which may be told from the
+// screen before the act; a step with a name at its end saves a screenshot,
+// BUILD/web-NAME.png, once it has passed. The game's rules are the golden
+// sessions'; here is what the page adds: keys and swipes through it, its
+// sizes, endings and failures. Any error in the page or breach of its security
+// policy fails the step. Usage: node web_test.mjs BUILD
 import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
 import { mkdtempSync, readdirSync, renameSync, rmSync } from 'node:fs';
@@ -25,6 +26,7 @@ after(() => browser.close().finally(() => { server.kill(); rmSync(disk, { recurs
 // hidden: the head and the tab in front while the game's tab is hidden; game: its script, its WebAssembly inside
 const [page, faults, pairs, hidden, game] = [await browser.newPage(), [], new Set(), {}, `${site}/zintarapolke.js`];
 page.on('pageerror', (error) => faults.push(error.message)).on('console', (m) => /^CSP/.test(m.text()) && faults.push(m.text()));
+await (await page.createCDPSession()).send('Emulation.setCPUThrottlingRate', { rate: 6 }); // a cheap phone's speed: the terminal parses late
 await page.evaluateOnNewDocument(() => document.addEventListener('securitypolicyviolation', (e) => console.error(`CSP: ${e.blockedURI}`)));
 
 // The rows, the head's board cell (background colour 10), whether the game has
