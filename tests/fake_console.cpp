@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
@@ -13,37 +14,19 @@ namespace {
 
 int64_t msToNs(const std::string& ms) { return std::llround(std::stod(ms) * 1e6); }
 
-std::string escape(std::string_view bytes) {
-    std::string out;
-    for (const unsigned char c : bytes) {
-        char hex[5];
-        std::snprintf(hex, sizeof hex, c == 0x1b ? "\\e" : c == '\\' ? "\\\\" : "\\x%02X", c);
-        out += c >= 0x20 && c < 0x7F && c != '\\' ? std::string(1, static_cast<char>(c)) : hex;
-    }
-    return out;
-}
-
-std::string unescape(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool escaped = text[i] == '\\' && i + 1 < text.size();
-        const char c = escaped ? text[++i] : text[i];
-        if (escaped && c == 'x') {
-            out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
-            i += 2;
-        } else {
-            out += escaped && c == 'e' ? '\x1b' : c;
-        }
-    }
-    return out;
-}
-
-// One transcript line: the time in milliseconds, right-aligned, then the call.
+// One transcript line: the time in milliseconds, right-aligned, then the
+// call, then its bytes with ESC as \e, a backslash as \\ and every other byte
+// outside printable ASCII as \xNN.
 void log(std::string_view what, std::string_view bytes = {}) {
-    char time[32];
-    std::snprintf(time, sizeof time, "%8g ", static_cast<double>(fakeConsole().nowNs) / 1e6);
-    fakeConsole().transcript.append(time).append(what).append(bytes.empty() ? "" : " ");
-    fakeConsole().transcript.append(escape(bytes)).append("\n");
+    std::string& out = fakeConsole().transcript;
+    char text[32];
+    std::snprintf(text, sizeof text, "%8g ", static_cast<double>(fakeConsole().nowNs) / 1e6);
+    out.append(text).append(what).append(bytes.empty() ? "" : " ");
+    for (const unsigned char c : bytes) {
+        std::snprintf(text, sizeof text, c == 0x1b ? "\\e" : c == '\\' ? "\\\\" : "\\x%02X", c);
+        out += c >= 0x20 && c < 0x7F && c != '\\' ? std::string(1, static_cast<char>(c)) : text;
+    }
+    out += '\n';
 }
 
 void applyEvent(const std::string& event) {
@@ -55,9 +38,8 @@ void applyEvent(const std::string& event) {
         f.seed = static_cast<uint32_t>(std::stoul(arg));
     } else if (kind == "pass") {
         f.passNs = msToNs(arg);
-    } else if (kind == "keys") {
-        for (const char c : unescape(arg))
-            f.keys.push_back(static_cast<unsigned char>(c));
+    } else if (kind == "keys" && arg.find('\\') == arg.npos) {  // no escapes: letters
+        f.keys.insert(f.keys.end(), arg.begin(), arg.end());
     } else if (kind == "size") {
         f.size.reset();
         if (arg != "none") f.size = {std::stoi(arg), std::stoi(arg.substr(arg.find('x') + 1))};
@@ -97,6 +79,17 @@ std::string playSession(const std::string& script) {
     return fakeConsole().transcript;
 }
 
+std::map<std::string, std::string> readFiles(const std::filesystem::path& dir,
+                                             std::string_view extension) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.path().extension() != extension) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[entry.path().stem().string()] = {std::istreambuf_iterator<char>(in), {}};
+    }
+    return files;
+}
+
 namespace console {
 
 WindowSize windowSize() {
@@ -124,12 +117,9 @@ void waitForEvent(int64_t timeoutNs) {
     int64_t until = f.nowNs + (f.passNs > 0 ? f.passNs : timeoutNs);
     if (f.events.empty() && until > 60'000'000'000) throw std::runtime_error("no end");
     if (f.passNs == 0 && !f.events.empty()) until = std::min(until, f.events.begin()->first);
-    for (f.nowNs = std::max(f.nowNs, until);
-         !f.events.empty() && f.events.begin()->first <= f.nowNs;) {
-        const std::string event = f.events.begin()->second;
-        f.events.erase(f.events.begin());
-        applyEvent(event);
-    }
+    f.nowNs = std::max(f.nowNs, until);
+    while (!f.events.empty() && f.events.begin()->first <= f.nowNs)
+        applyEvent(f.events.extract(f.events.begin()).mapped());
 }
 
 void enableVirtualTerminalOutput() { log("vt-output"); }

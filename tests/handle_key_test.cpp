@@ -7,13 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
-#include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "app/game_app.h"
+#include "fake_console.h"
 #include "fuzz/key_stream.h"
 #include "game/key_decoder.h"
 
@@ -39,65 +37,57 @@ std::string play(std::string_view bytes, Direction heading, bool gameOver = fals
     return did;
 }
 
-// Each row: the terminals, what their keys must do, and the keys' bytes.
+// Each row: an action, what it shows heading up, heading left, and heading
+// right once the game is over (a turn the way the snake heads, or back, is
+// dropped), and the bytes of the keys that must do it.
 struct KeyRow {
-    const char* terminals;
     const char* does;
+    std::array<const char*, 3> shows;
     std::vector<std::string_view> bytes;
 };
 
 const KeyRow kKeys[] = {
-    // Up, Down, Right, Left (the keypad's too), also in application cursor mode.
-    {"every terminal", "up", {"\033[A", "\033OA"}},
-    {"every terminal", "down", {"\033[B", "\033OB"}},
-    {"every terminal", "right", {"\033[C", "\033OC"}},
-    {"every terminal", "left", {"\033[D", "\033OD"}},
-    // Shift+, Ctrl+ and Alt+Up, Home, End, F1, F2; st's End.
-    {"xterm, st, mlterm, kitty, alacritty, VTE, konsole, qterminal",
-     "nothing",
-     {"\033[1;2A", "\033[1;5A", "\033[1;3A", "\033[H", "\033[F", "\033OP", "\033OQ", "\033[4~"}},
-    // Shift+ and Ctrl+Up, Home, End, F1; Alt+Up, sent as an Escape before the key, steers.
-    {"urxvt", "nothing", {"\033[a", "\033Oa", "\033[7~", "\033[8~", "\033[11~"}},
-    {"urxvt", "up", {"\033\033[A"}},
-    // Home, End, F1, F5; Shift+, Ctrl+ and Alt+Up send the plain arrow (above).
-    {"Linux console", "nothing", {"\033[1~", "\033[4~", "\033[[A", "\033[15~"}},
-    // The arrows' key codes after either prefix; Page Down, Insert, a scan code q.
-    {"Windows console", "up", {"\0H"sv, "\xE0H"}},
-    {"Windows console", "down", {"\0P"sv, "\xE0P"}},
-    {"Windows console", "right", {"\0M"sv, "\xE0M"}},
-    {"Windows console", "left", {"\0K"sv, "\xE0K"}},
-    {"Windows console", "nothing", {"\xE0Q", "\xE0R", "\0q"sv}},
-    // Letters in either case; a bracketed paste of d; Esc then Q, R or another key.
-    {"any", "up", {"W", "w"}},
-    {"any", "down", {"S", "s"}},
-    {"any", "right", {"D", "d", "\033[200~d\033[201~"}},
-    {"any", "left", {"A", "a"}},
-    {"any", "quit", {"Q", "q", "\033q"}},
-    {"any", "restart", {"R", "r", "\033R"}},
-    {"any", "nothing", {"\033w"}},
-    // Reports a terminal may send unasked: its attributes, an SGR mouse click, the cursor.
-    {"xterm and its kin", "nothing", {"\033[?64;1;2c", "\033[<0;3;5M", "\033[12;40R"}},
-    // A turn repeated, or turned back, is dropped; of four turns three wait.
-    {"any", "up", {"ww", "ws"}},
-    {"any", "up, left, up, right", {"wawd"}},
+    // Every terminal's arrows (the keypad's too), also in application cursor
+    // mode; urxvt's Alt+Up, an Escape before the key, steers; the Windows
+    // console's key codes after either prefix; letters in either case; a
+    // bracketed paste of d. A turn repeated, or turned back, is dropped.
+    {"up",
+     {"", "U", "U"},
+     {"\033[A", "\033OA", "\033\033[A", "\0H"sv, "\xE0H", "W", "w", "ww", "ws"}},
+    {"down", {"", "D", "D"}, {"\033[B", "\033OB", "\0P"sv, "\xE0P", "S", "s"}},
+    {"right",
+     {"R", "", ""},
+     {"\033[C", "\033OC", "\0M"sv, "\xE0M", "D", "d", "\033[200~d\033[201~"}},
+    {"left", {"L", "", ""}, {"\033[D", "\033OD", "\0K"sv, "\xE0K", "A", "a"}},
+    // Of four turns three wait.
+    {"up, left, up, right", {"LUR", "ULU", "ULU"}, {"wawd"}},
+    // Esc then Q or R.
+    {"quit", {"quit", "quit", "quit"}, {"Q", "q", "\033q"}},
+    {"restart", {"", "", "restart"}, {"R", "r", "\033R"}},
+    {"nothing",
+     {"", "", ""},
+     {// xterm, st, mlterm, kitty, alacritty, VTE, konsole, qterminal: Shift+,
+      // Ctrl+ and Alt+Up, Home, End, F1, F2; st's End, the Linux console's too.
+      "\033[1;2A", "\033[1;5A", "\033[1;3A", "\033[H", "\033[F", "\033OP", "\033OQ", "\033[4~",
+      // urxvt: Shift+ and Ctrl+Up, Home, End, F1.
+      "\033[a", "\033Oa", "\033[7~", "\033[8~", "\033[11~",
+      // The Linux console: Home, F1, F5 (Shift+, Ctrl+ and Alt+Up send the
+      // plain arrow).
+      "\033[1~", "\033[[A", "\033[15~",
+      // The Windows console: Page Down, Insert, a scan code q.
+      "\xE0Q", "\xE0R", "\0q"sv,
+      // Esc then another key; reports a terminal of xterm's kin may send
+      // unasked: its attributes, an SGR mouse click, the cursor.
+      "\033w", "\033[?64;1;2c", "\033[<0;3;5M", "\033[12;40R"}},
 };
-
-// What each action shows heading up, heading left, and heading right once the
-// game is over: a turn the way the snake heads, or back, is dropped.
-const std::map<std::string_view, std::array<const char*, 3>> kShows = {
-    {"up", {"", "U", "U"}},           {"down", {"", "D", "D"}},
-    {"right", {"R", "", ""}},         {"left", {"L", "", ""}},
-    {"nothing", {"", "", ""}},        {"quit", {"quit", "quit", "quit"}},
-    {"restart", {"", "", "restart"}}, {"up, left, up, right", {"LUR", "ULU", "ULU"}}};
 
 TEST(HandleKey, EachTerminalsKeysDoWhatTheirRowSays) {
     for (const KeyRow& row : kKeys) {
-        const auto& shows = kShows.at(row.does);
         for (const std::string_view bytes : row.bytes) {
-            const std::string where = std::string(row.terminals) + ": " + std::string(bytes);
-            EXPECT_EQ(play(bytes, Direction::Up), shows[0]) << where;
-            EXPECT_EQ(play(bytes, Direction::Left), shows[1]) << where;
-            EXPECT_EQ(play(bytes, Direction::Right, true), shows[2]) << where;
+            const std::string where = std::string(row.does) + ": " + std::string(bytes);
+            EXPECT_EQ(play(bytes, Direction::Up), row.shows[0]) << where;
+            EXPECT_EQ(play(bytes, Direction::Left), row.shows[1]) << where;
+            EXPECT_EQ(play(bytes, Direction::Right, true), row.shows[2]) << where;
         }
     }
 }
@@ -105,15 +95,12 @@ TEST(HandleKey, EachTerminalsKeysDoWhatTheirRowSays) {
 // Key streams the fuzzer found (`make fuzz` starts from them): every rule it
 // checks holds after each.
 TEST(HandleKey, TheFuzzersSeedStreamsKeepEveryRule) {
-    int streams = 0;
-    for (const auto& file : std::filesystem::directory_iterator(ZINTARAPOLKE_CORPUS_DIR)) {
-        std::ifstream in(file.path(), std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    const auto streams = readFiles(ZINTARAPOLKE_CORPUS_DIR, "");
+    for (const auto& [name, bytes] : streams) {
         const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-        EXPECT_STREQ(playKeyStream(data, bytes.size()), "") << file.path();
-        ++streams;
+        EXPECT_STREQ(playKeyStream(data, bytes.size()), "") << name;
     }
-    EXPECT_GT(streams, 50);
+    EXPECT_GT(streams.size(), 50u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // known.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -22,14 +23,12 @@ std::mt19937 engineAfter(uint32_t seed, unsigned long long draws) {
 TEST(BoundedDraw, TakesTheHighBitsOfTheProductAndDrawsAgainOnlyOnRejection) {
     // 0x7FFFFFFF with seed 1: low bits below the bound but not below 2^32 mod n
     // = 2, accepted. 0x40000001 with seed 10: low bits below n - 4, rejected.
-    struct Case {
-        uint32_t bound, seed, value, draws;
-    };
-    for (const Case c : {Case{1, 5, 0, 1}, Case{0x7FFFFFFF, 1, 895547922, 1},
-                         Case{0x40000001, 10, 320792351, 2}}) {
-        std::mt19937 rng(c.seed);
-        EXPECT_EQ(boundedDraw(rng, c.bound), c.value) << c.bound;
-        EXPECT_EQ(rng, engineAfter(c.seed, c.draws)) << c.bound;
+    for (const auto [bound, seed, value, draws] : {std::array<uint32_t, 4>{1, 5, 0, 1},
+                                                   {0x7FFFFFFF, 1, 895547922, 1},
+                                                   {0x40000001, 10, 320792351, 2}}) {
+        std::mt19937 rng(seed);
+        EXPECT_EQ(boundedDraw(rng, bound), value) << bound;
+        EXPECT_EQ(rng, engineAfter(seed, draws)) << bound;
     }
 }
 
@@ -86,11 +85,10 @@ TEST(Board, EdgesWrapAndEverySizeKeepsTheSnakeOnIt) {
             g.resize(size.x, size.y);
         for (int i = 0; i < r.steps; ++i)
             g.step();
-        const Cell head = g.body.empty() ? Cell{-1, -1} : g.body.front();
-        std::string seen =
-            g.body.empty() ? "none" : std::to_string(head.x) + "," + std::to_string(head.y);
+        const auto at = [](Cell c) { return std::to_string(c.x) + "," + std::to_string(c.y); };
+        std::string seen = g.body.empty() ? "none" : at(g.body.front());
         if (g.gameOver) seen += " over";
-        if (g.hasFood) seen += " food " + std::to_string(g.food.x) + "," + std::to_string(g.food.y);
+        if (g.hasFood) seen += " food " + at(g.food);
         EXPECT_EQ(seen, r.seen) << r.board.x << "x" << r.board.y << " " << r.steps;
     }
 }
