@@ -30,9 +30,9 @@
   const element = (id) => document.getElementById(id);
   const say = (text) => { element('said').textContent = text; };
 
-  // Counted for the tests: the waits that ended, the writes to the terminal
-  // and their bytes.
-  const stats = { wakeUps: 0, writes: 0, bytes: 0 };
+  // Counted for the tests: the waits that ended, those that keys ended, the
+  // writes to the terminal and their bytes.
+  const stats = { wakeUps: 0, wakeUpsByKeys: 0, writes: 0, bytes: 0 };
   if (new URLSearchParams(location.search).has('test')) window.zintarapolke = { term, stats };
 
   let page = null; // the console of the game being played; null between games
@@ -106,7 +106,7 @@
       continued: false,
       addKeys(bytes) {
         for (let i = 0; i < bytes.length && keys.length - keysRead < keyLimit; i++) keys.push(bytes[i]);
-        p.wake();
+        p.wake(true);
       },
       keyPending: () => keysRead < keys.length,
       readKey() {
@@ -126,17 +126,18 @@
       wait(timeoutMs) {
         return new Promise((resolve) => {
           const timer = setTimeout(() => p.wake(), Math.ceil(timeoutMs));
-          endWait = () => {
+          endWait = (byKeys) => {
             clearTimeout(timer);
             stats.wakeUps++;
+            if (byKeys) stats.wakeUpsByKeys++;
             resolve();
           };
         });
       },
-      wake() {
+      wake(byKeys = false) {
         const end = endWait;
         endWait = null;
-        if (end) end();
+        if (end) end(byKeys);
       },
       takeStop() {
         const stop = p.stopRequested;
