@@ -53,8 +53,9 @@ session() {
 start() { rm -f "$dir/after" && type "[ -e before ] || stty -g >before; { ${1:-sh game}; echo \$? >rc; }${2:-}; stty -g >after"; }
 # The head (bright green) is on the screen, or in the file the frames go to.
 painted() { screen | grep -q $'\e\\[102m' || grep -qas $'\e\\[102m' "$dir/${1:-out}"; }
-# The head's board cell, "x y": two columns a cell, the board under the status row.
-head_at() { screen | perl -ne 's/\e\[(?!102m)[0-9;]*m//g; /^(.*?)\e\[102m/ and print length($1) >> 1, " ", $. - 2, "\n" and exit'; }
+# The head's board cell, "x y": two columns a cell, the board under the status
+# row. Fails while no head shows: a terminal may show a frame half drawn.
+head_at() { screen | perl -ne 's/\e\[(?!102m)[0-9;]*m//g; /^(.*?)\e\[102m/ and print(length($1) >> 1, " ", $. - 2, "\n"), exit; }{ exit 1'; }
 # Two cells or more the way DX, DY from X0, Y0 on a board WIDTH cells wide
 # and HEIGHT rows high (across an edge the short way round; a HEIGHT of 0:
 # straight, so a head that left by the top and came in at the bottom went down).
@@ -96,8 +97,8 @@ steering() {
     t resize-window -x 80 -y 9 && within centred 80 "PAUSED: RESIZE >= 10x10" || fail "not paused"
     t resize-window -x 70 -y 20 && within centred 70 "$title" || fail "not refitted"
     for step in "Down 0 1" "Left -1 0" "Up 0 -1" "Right 1 0" "C-Up 1 0" "F1 1 0" "s 0 1" "a -1 0" "w 0 -1" "w 0 1 0" "d 1 0"; do
-        set -- $step && read -r x0 y0 < <(head_at) && t send-keys "$1"
-        within moved "$x0" "$y0" "$2" "$3" 35 "${4-19}" || fail "$1 did not steer $2,$3"
+        set -- $step && read -r x0 y0 < <(within head_at) && t send-keys "$1" &&
+            within moved "$x0" "$y0" "$2" "$3" 35 "${4-19}" || fail "$1 did not steer $2,$3"
     done
     t send-keys q && restored 0
 }
