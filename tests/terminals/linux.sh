@@ -30,7 +30,7 @@ EOF
     chmod +x "$dir/root/init" && (cd "$dir/root" && find . | cpio -o -H newc --quiet) >"$dir/initrd" && mkfifo "$dir/monitor" && exec 7<>"$dir/monitor"
     qemu-system-x86_64 -m 256 -kernel "$(ls /boot/vmlinuz-* | sort -V | tail -1)" -initrd "$dir/initrd" -append "console=ttyS0 quiet no_timer_check" \
         -display none -serial "file:$dir/log" -serial "file:$dir/vcsa" -monitor stdio <&7 >/dev/null & qpid=$!
-    within centred 80 "$title" && [ "$(snake_rows)" = 1 ] || fail "no board"
+    within eval 'centred 80 "$title" && [ "$(snake_rows)" = 1 ]' || fail "no board"  # a dump may hold half a frame
     t send-keys f1 down && within eval '[ "$(snake_rows)" -ge 2 ]' || fail "not steered"
     t send-keys q && within eval '[ "$(text | sed "s/ *$//" | grep -n .)" = "1:\$" ]' || fail "not blank, the prompt at the top"
 }
