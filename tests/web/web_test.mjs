@@ -67,13 +67,15 @@ const steps = [
   ['idle: a wake-up a frame, of 200 bytes at most', () => 0, (s, b, frames = s.writes - b.writes) => frames >= 30 &&
     (assert.ok(s.wakeUps - b.wakeUps <= frames + 1 && s.bytes - b.bytes <= 200 * frames), true)],
   ['a paste of 300,000 characters: the game goes on', () => page.evaluate(() => zintarapolke.term.paste('x'.repeat(3e5))), shows(title)],
-  ['a larger page refits', view(900, 480), (s) => shows(title)(s) && s.cols > 90],
+  ['a larger page refits', view(900, 1000), (s) => shows(title)(s) && s.cols > 90 && s.rows.length > 40],
   ['a hidden tab stops the game', async () => Object.assign(hidden, { head: (await look()).head, tab: await browser.newPage() }), (s) => !s.game],
   ['shown again, it goes on without catching up', () => hidden.tab.close().then(() => page.bringToFront()),
     (s) => s.game && s.head && (along(hidden.head, s.head, 1, 0, s) <= 8 || assert.fail('caught up'))],
+  // Low enough to fold into the 11 rows of a page 300 pixels high, with half a
+  // board to go before the bottom edge: a slow page resizes before the head wraps.
   ['S heads it down; a shorter page folds it in: game over, said with the score', () => look().then((b) => press('s')()
-    .then(() => until('down', (s) => moved(0, 1)(s, b)))).then(() => until('low', (s) => s.head.y > s.rows.length * 0.6
-    && s.head.y < s.rows.length * 0.85)).then(view(900, 300)),
+    .then(() => until('down', (s) => moved(0, 1)(s, b)))).then(() => until('low', (s) => s.head.y >= 14
+    && s.head.y <= s.rows.length / 2)).then(view(900, 300)),
     (s) => shows('GAME OVER')(s) && s.said.startsWith(`Game over, with a score of ${s.rows[0].slice(7, 13)}`), 'game-over'],
   ['Q ends it, the main screen back, and the page says how to play again', press('q'), ended, 'after-q'],
   ['Tab reaches Play again', press('Tab'), (s) => s.focus === 'again'],
