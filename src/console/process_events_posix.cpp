@@ -319,10 +319,8 @@ bool takeStopRequest() {
 // job: a SIGTSTP from outside (kill -TSTP %1) stops a parent at once, and the
 // shell may take the terminal before the game has restored it; the restore
 // holds off SIGTTOU, so it is never left half done. A continue (fg) may come
-// before this stop: it ends the stop, and the game goes on. In the moment
-// between that test and the kill, a continue is lost; then the job shows as
-// stopped again and the next fg continues it: no hang, as the whole group
-// stops.
+// before this stop: it ends the stop, and the game goes on (stopGroup tells
+// how one that lands during the stop is not lost either).
 void stopUntilContinued() { stopGroup(SIGTSTP); }
 
 bool takeContinue() {
