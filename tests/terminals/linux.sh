@@ -16,7 +16,8 @@ screen() {
         @cell = unpack "x4 (aC)*", substr $_, ($n - 1) * $size, $size;
         print map({ sprintf "\e[%dm%s", 40 + ($cell[2 * $_ + 1] >> 4 & 7), $cell[2 * $_] } $_ * $cols .. $_ * $cols + $cols - 1), "\n" for 0 .. $rows - 1' "$dir/vcsa" 2>/dev/null | cells
 }
-snake_rows() { screen | grep -c $'\e\\[42m'; }
+# (A row's first code is the background carried from the row above: not a cell.)
+snake_rows() { screen | grep -cP '\e\[42m[^\e]'; }
 # The board drawn, with the title; Down steers the snake off its row (bright
 # backgrounds show as plain ones here: the head as the body); after Q the
 # screen is blank but for the shell's prompt at the top.
