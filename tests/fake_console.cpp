@@ -45,6 +45,8 @@ void applyEvent(const std::string& event) {
         if (arg != "none") f.size = {std::stoi(arg), std::stoi(arg.substr(arg.find('x') + 1))};
     } else if (kind == "stall") {
         f.nowNs += msToNs(arg);
+    } else if (kind == "read") {
+        f.readCostNs = msToNs(arg);
     } else if (kind == "stop" || kind == "continue" || kind == "signal") {
         (kind == "stop" ? f.stopRequest : kind == "continue" ? f.continued : f.quitEvent) = true;
     } else {
@@ -71,11 +73,7 @@ std::string playSession(const std::string& script) {
     }
     GameApp app;
     app.game.rng.seed(fakeConsole().seed);
-    try {
-        app.run();
-    } catch (const std::exception& e) {
-        log(std::string("run ended by an exception: ").append(e.what()));
-    }
+    app.run();
     return fakeConsole().transcript;
 }
 

@@ -38,9 +38,10 @@ FakeConsole& fakeConsole();
 // script line is one of:
 //   seed N            the engine's seed
 //   pass MS           every wait lasts exactly MS (a system that oversleeps)
+//   read MS           reading each key byte takes MS
 //   EVENT             an event before the run: "size 30x12", "keys q"
 //   MS EVENT          an event at MS milliseconds: keys LETTERS (the bytes of
-//                     other keys are handle_key_test.cpp's), size WxH, size
+//                     other keys are app_test.cpp's key table), size WxH, size
 //                     none (the query fails), stall MS, stop (Ctrl+Z),
 //                     continue (after a stop from outside), signal (one that
 //                     ends the program)
