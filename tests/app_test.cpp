@@ -7,7 +7,9 @@
 
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -20,6 +22,18 @@
 #include "game/key_decoder.h"
 
 namespace {
+
+// The contents of each file in DIR named *EXTENSION, by the name without it.
+std::map<std::string, std::string> readFiles(const std::filesystem::path& dir,
+                                             std::string_view extension) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.path().extension() != extension) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[entry.path().stem().string()] = {std::istreambuf_iterator<char>(in), {}};
+    }
+    return files;
+}
 
 // Each tests/golden/NAME.session is a short script (see playSession) played
 // through the real GameApp, and everything the program does to the console

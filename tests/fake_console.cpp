@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
@@ -75,17 +74,6 @@ std::string playSession(const std::string& script) {
     app.game.rng.seed(fakeConsole().seed);
     app.run();
     return fakeConsole().transcript;
-}
-
-std::map<std::string, std::string> readFiles(const std::filesystem::path& dir,
-                                             std::string_view extension) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        if (entry.path().extension() != extension) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        files[entry.path().stem().string()] = {std::istreambuf_iterator<char>(in), {}};
-    }
-    return files;
 }
 
 namespace console {

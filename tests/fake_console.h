@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -46,7 +45,3 @@ FakeConsole& fakeConsole();
 //                     continue (after a stop from outside), signal (one that
 //                     ends the program)
 std::string playSession(const std::string& script);
-
-// The contents of each file in DIR named *EXTENSION, by the name without it.
-std::map<std::string, std::string> readFiles(const std::filesystem::path& dir,
-                                             std::string_view extension);
