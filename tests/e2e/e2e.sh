@@ -224,35 +224,29 @@ case_no_job_control() {
     t send-keys q && restored 0
 }
 
-# With SIGHUP ignored (nohup, which also sends the frames to a file), only
-# the terminal itself can tell the game it is gone: reading keys fails.
-case_hang_up() {
-    # Under AddressSanitizer the exit's leak check stops the process by ptrace,
-    # and the kernel's SIGCONT to the group the dying shell orphans can swallow
-    # that stop and leave the check spinning for ever: no leak check here.
-    export ASAN_OPTIONS=${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}detect_leaks=0
-    session && start "nohup sh game" && within painted nohup.out && within gamepid >/dev/null || fail "no game"
-    t kill-server && within eval '! gamepid >/dev/null' || fail "still running after the terminal hung up"
-}
-
 # Left alone, the game sleeps from tick to tick: per tick two system calls,
 # the wait and the frame's write (fail above 2.5, counted by strace over 3 s
 # or 30 ticks; a loaded machine only lowers the count). What each frame
 # writes is the golden sessions'. Under an emulator the system calls are the
-# emulator's, and are not counted.
-case_idle() {
-    local pid calls
-    session && start
-    within painted && pid=$(gamepid) || fail "no game"
+# emulator's, and are not counted. Then the terminal goes away: with SIGHUP
+# ignored (as nohup does), only the terminal itself can tell the game it is
+# gone, and reading keys fails.
+case_idle_hang_up() {
+    local calls
+    # Under AddressSanitizer the exit's leak check stops the process by ptrace,
+    # and the kernel's SIGCONT to the group the dying shell orphans can swallow
+    # that stop and leave the check spinning for ever: no leak check here.
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}detect_leaks=0
+    session && start "(trap '' HUP; exec sh game)" && within painted || fail "no game"
     if [ -n "$runner" ]; then
         echo "idle: under $runner, system calls not counted"
     elif command -v strace >/dev/null; then
-        calls=$(timeout -s INT 3 strace -c -p "$pid" 2>&1 | awk '$NF == "total" { print $4 }')
+        calls=$(timeout -s INT 3 strace -c -p "$(gamepid)" 2>&1 | awk '$NF == "total" { print $4 }')
         ((${calls:-999} * 10 <= 25 * 30)) || fail "${calls:-no count of} system calls in 30 ticks"
     else  # CI installs it
         [ "${CI:-}" != true ] && echo "idle: no strace, system calls not counted" || fail "no strace"
     fi
-    t send-keys q && restored 0
+    t kill-server && within eval '! gamepid >/dev/null' || fail "still running after the terminal hung up"
 }
 
 [ "$terminal" = tmux ] || . "${0%/*}/../terminals/$([ "$terminal" = linux ] && echo linux || echo x11).sh"
