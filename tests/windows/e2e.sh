@@ -14,16 +14,10 @@ launcher=$1 exe=$2 dir=$3 out=$3/out
 fail() { echo "windows e2e: $*" >&2 && exit 1; }
 
 # The ways (U D L R, or ? for two ticks round a turn in one frame) the head
-# went into the last two frames that painted it (in the head's colour, 102),
-# replayed from the frames so far.
+# went into the last two frames that painted it, from the frames so far:
+# every frame paints the head (in its colour, 102) right after a cursor move.
 moves() {
-    perl -0777 -ne '
-        my ($r, $c, @h) = (1, 1);
-        while (/\e\[(\d*);?(\d*)H|\e\[(\d+)m|\e\[[^a-zA-Z]*.|([^\e]+)/g) {
-            ($r, $c) = ($1 || 1, $2 || 1) if defined $1;
-            push @h, [($c - 1) >> 1, $r - 2] if ($3 // 0) == 102;
-            $c += length $4 if defined $4;
-        }
+    perl -0777 -ne 'my @h; push @h, [($2 - 1) >> 1, $1 - 2] while /\e\[(\d+);(\d+)H\e\[102m/g;
         print map { my ($x, $y) = (($h[$_][0] - $h[$_ - 1][0] + 60) % 40 - 20, ($h[$_][1] - $h[$_ - 1][1] + 34) % 23 - 11);
             !$x == !$y ? "?" : $x ? ($x > 0 ? "R" : "L") : $y > 0 ? "D" : "U" } @h > 2 ? (-2, -1) : ();' "$out"
 }
