@@ -40,7 +40,7 @@ FakeConsole& fakeConsole();
 //   read MS           reading each key byte takes MS
 //   EVENT             an event before the run: "size 30x12", "keys q"
 //   MS EVENT          an event at MS milliseconds: keys LETTERS (the bytes of
-//                     other keys are app_test.cpp's key table), size WxH, size
+//                     other keys are unit_test.cpp's key table), size WxH, size
 //                     none (the query fails), stall MS, stop (Ctrl+Z),
 //                     continue (after a stop from outside), signal (one that
 //                     ends the program)

@@ -18,8 +18,6 @@ inline const char* playKeyStream(const uint8_t* data, std::size_t size) {
         app.handleKey(data[i]);
         if (i % 3 == 2) app.game.step();
         const SnakeGame& g = app.game;
-        if (app.keyState < 0 || app.keyState > key_state::kAfterCsiCsi)
-            return "keyState out of range";
         if (g.directionQueue.size() > kMaxQueuedTurns) return "more than three turns queued";
         Direction before = g.direction;
         for (const Direction d : g.directionQueue) {
