@@ -55,4 +55,3 @@ printf q >&3 && ended 0
 
 # Ctrl+C on the terminal: an interrupt, the low byte of STATUS_CONTROL_C_EXIT.
 start && printf '\003' >&3 && ended 58
-echo "windows e2e: w a s d and 4 arrows turned; Q and Ctrl+C restored"
